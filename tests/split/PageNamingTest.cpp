@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "PageNaming.h"
+
+using namespace plexifold;
+
+namespace {
+
+struct NameCase {
+    const char* path;
+    const char* title;
+    const char* folder;
+    const char* extension;
+    const char* base;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << '"' << c.path << '"';
+}
+
+class PathParts : public testing::TestWithParam<NameCase> {};
+
+TEST_P(PathParts, TakesThePathApartByItsFileName) {
+    const NameCase& c = GetParam();
+    const QString path = QString::fromUtf8(c.path);
+    EXPECT_EQ(FileTitleOf(path), QString::fromUtf8(c.title));
+    EXPECT_EQ(FolderOf(path), QString::fromUtf8(c.folder));
+    EXPECT_EQ(ExtensionOf(path), QString::fromUtf8(c.extension));
+    EXPECT_EQ(BaseNameOf(path), QString::fromUtf8(c.base));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PathParts,
+    testing::Values(
+        NameCase{"/scans/doc.tif", "doc.tif", "/scans/", "tif", "doc"},
+        NameCase{"/scans/a.b.tiff", "a.b.tiff", "/scans/", "b.tiff", "a"},
+        NameCase{"/home/me/my.scans/doc.tif", "doc.tif", "/home/me/my.scans/", "tif", "doc"},
+        NameCase{"/home/me/.cache/doc.TIFF", "doc.TIFF", "/home/me/.cache/", "TIFF", "doc"},
+        NameCase{"/x.tif/x.tif", "x.tif", "/x.tif/", "tif", "x"},
+        NameCase{"/scans/README", "README", "/scans/", "", "README"},
+        NameCase{"doc.tif", "doc.tif", "", "tif", "doc"}, NameCase{"/scans/", "", "", "", ""},
+        NameCase{"", "", "", "", ""},
+        NameCase{"/сканы/документ.tif", "документ.tif", "/сканы/", "tif", "документ"},
+        NameCase{"/スキャン/文書 1.tiff", "文書 1.tiff", "/スキャン/", "tiff", "文書 1"}),
+    [](const testing::TestParamInfo<NameCase>& info) { return std::to_string(info.index); });
+
+TEST(PageNumberText, FillsToTheDigitsOfTheTotal) {
+    struct Case {
+        qint32 total, page;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{1, 1, "1"}, Case{9, 9, "9"}, Case{10, 1, "01"}, Case{12, 3, "03"},
+          Case{99, 99, "99"}, Case{100, 7, "007"}, Case{1000, 1, "0001"}, Case{1000, 1000, "1000"},
+          Case{5, 12, "12"}, Case{2147483647, 1, "0000000001"}})
+        EXPECT_EQ(PageNumberText(c.total, c.page), QString::fromUtf8(c.text))
+            << c.total << " " << c.page;
+}
+
+TEST(PageFilePath, BuildsEachPageName) {
+    struct Case {
+        const char* path;
+        qint32 total, page;
+        const char* name;
+    };
+    for (const Case& c : {
+             Case{"/scans/doc.tif", 12, 1, "/scans/doc_page_01.tif"},
+             Case{"/scans/doc.tif", 12, 12, "/scans/doc_page_12.tif"},
+             Case{"/scans/doc.tif", 9, 9, "/scans/doc_page_9.tif"},
+             Case{"/scans/doc.tif", 1, 1, "/scans/doc_page_1.tif"},
+             Case{"/scans/a.b.tiff", 3, 1, "/scans/a_page_1.b.tiff"},
+             Case{"/scans/DOC.TIFF", 100, 7, "/scans/DOC_page_007.TIFF"},
+             Case{"/my.scans/doc.tif", 3, 1, "/my.scans/doc_page_1.tif"},
+             Case{"/x.tif/x.tif", 2, 2, "/x.tif/x_page_2.tif"},
+             Case{"/scans/noext", 2, 1, "/scans/noext_page_1"},
+             Case{"/σάρωση/έγγραφο.tif", 10, 10, "/σάρωση/έγγραφο_page_10.tif"},
+         })
+        EXPECT_EQ(PageFilePath(QString::fromUtf8(c.path), c.total, c.page),
+                  QString::fromUtf8(c.name));
+}
+
+} // namespace
