@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes TIFF files for tests with libtiff, the independent reader and writer.
+namespace plexifold::test {
+
+struct PageSpec {
+    std::uint32_t width = 64;
+    std::uint32_t height = 48;
+    std::uint16_t compression = 1; // COMPRESSION_NONE
+    std::uint16_t photometric = 1; // PHOTOMETRIC_MINISBLACK
+    std::uint16_t bitsPerSample = 8;
+    std::uint16_t samplesPerPixel = 1;
+    std::uint16_t planarConfig = 1; // PLANARCONFIG_CONTIG
+    std::uint16_t predictor = 1;
+    std::uint32_t rowsPerStrip = 16;
+    std::uint32_t tileSize = 0; // 0: strips; else square tiles of this size (multiple of 16)
+    std::string description;    // ImageDescription, when not empty
+    std::uint32_t seed = 1;     // varies the pixels from page to page
+};
+
+struct FileSpec {
+    bool bigTiff = false;
+    bool bigEndian = false;
+};
+
+/// Writes one directory per page spec; the pixels are a pattern made from each page's seed.
+void writeTiff(const std::string& path, const std::vector<PageSpec>& pages,
+               const FileSpec& file = {});
+
+/// Writes `pageCount` small greyscale pages whose pixels differ from page to page.
+void writeMultipageTiff(const std::string& path, int pageCount, const FileSpec& file = {});
+
+/// The whole content of a file.
+std::vector<std::uint8_t> readFileBytes(const std::string& path);
+
+/// Writes `bytes` to `path`, replacing it.
+void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+} // namespace plexifold::test
