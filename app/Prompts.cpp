@@ -1,0 +1,16 @@
+#include "Prompts.h"
+
+#include "FolderPicker.h"
+
+namespace plexifold {
+
+void ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QStringLiteral("Plexifold"), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+Prompts Prompts::standard() {
+    return {BrowseForFolder, ShowMessage};
+}
+
+} // namespace plexifold
