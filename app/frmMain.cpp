@@ -60,9 +60,31 @@ frmMain::~frmMain() {
     m_batch->stop();
 }
 
+// Centres the window with its frame, once the frame is known; until then the client area.
 void frmMain::centreOnScreen() {
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QSize outer = frameGeometry().size();
+    move(screen->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
+}
+
+// The window system tells the frame's size only around the first show.
+void frmMain::centreFrameOnce() {
+    if (m_frameCentred || frameGeometry().size() == size())
+        return;
+    m_frameCentred = true;
+    centreOnScreen();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    centreFrameOnce();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    centreFrameOnce();
 }
 
 void frmMain::Form_Load() {

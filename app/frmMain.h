@@ -38,10 +38,13 @@ public:
 protected:
     /// Closing during a run stops it after the page in work; nothing is stored.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Form_Load();
     void centreOnScreen();
+    void centreFrameOnce();
     void beginFile(qint32 pageCount);
     void showPage(const QString& text, qint32 value);
     void endFile();
@@ -50,6 +53,7 @@ private:
     frmMainUi m_ui;
     Prompts m_prompts;
     BatchRun* m_batch = nullptr;
+    bool m_frameCentred = false;
 };
 
 } // namespace plexifold
