@@ -71,8 +71,9 @@ QStringList pageFilesIn(const QString& folder) {
 
 Prompts ScriptedPrompts::prompts() {
     Prompts prompts;
-    prompts.browseForFolder = [this](QWidget*, const QString& prompt) {
+    prompts.browseForFolder = [this](QWidget* owner, const QString& prompt) {
         pickerPrompts.append(prompt);
+        pickerOwner = owner;
         if (!pickerError.isEmpty())
             throw std::runtime_error(pickerError.toStdString());
         return folders.isEmpty() ? QString() : folders.takeFirst();

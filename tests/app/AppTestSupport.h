@@ -49,6 +49,7 @@ public:
     QString pickerError;                    // when set, the picker fails with this
     QList<Message> messages;                // every message shown, in order
     QStringList pickerPrompts;              // the prompt of each picker call
+    QWidget* pickerOwner = nullptr;         // the window the picker was shown over
     std::function<void()> whileMessageOpen; // runs while a message is open
 
     Prompts prompts();
