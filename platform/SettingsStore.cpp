@@ -30,7 +30,9 @@ std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
 
 QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName) {
     const auto settings = openKey(root, keyPath);
-    if (settings->status() != QSettings::NoError)
+    // A file with format errors yields what the parser could make of it, the same on
+    // every read (Qt parses a file once until it changes); what it could not is "".
+    if (settings->status() == QSettings::AccessError)
         return {};
     const QVariant value = settings->value(valueName);
     if (value.typeId() != QMetaType::QString)

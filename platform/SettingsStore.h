@@ -10,7 +10,7 @@ namespace plexifold {
 enum class RegistryRoot { CurrentUser };
 
 /// The string stored under `keyPath` and `valueName`, unchanged; "" when there is
-/// none, when the value is not a string, or when the store cannot be read.
+/// none, when the value is not a string, or when the store cannot be read or parsed.
 QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName);
 
 /// Stores `text` unchanged under `keyPath` and `valueName`, creating what is missing.
