@@ -94,7 +94,8 @@ private slots:
         QTest::newRow("invalid") << QByteArray("[General]\nDEFAULT_PATH=@Invalid()\n");
         QTest::newRow("unknown type")
             << QByteArray("[General]\nDEFAULT_PATH=@Variant(\\0\\x7f\\xff\\xff\\0)\n");
-        QTest::newRow("binary garbage") << QByteArray("\x01\xff\xfe\0\0[[[==\n\x80", 14);
+        static const char garbage[] = "\x01\xff\xfe\0\0[[[==\n\x80";
+        QTest::newRow("binary garbage") << QByteArray(garbage, sizeof garbage - 1);
     }
 
     void readsEmpty() {
