@@ -154,7 +154,9 @@ void frmMain::beginFile(qint32 pageCount) {
 
 void frmMain::showPage(const QString& text, qint32 value) {
     m_ui.lblProgress->setText(text);
-    setWindowTitle(m_ui.lblProgress->text());
+    // A file name may hold "[*]", which a title takes for its "modified" mark unless doubled.
+    setWindowTitle(
+        m_ui.lblProgress->text().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     m_ui.ProgressBar1->setValue(value);
 }
 

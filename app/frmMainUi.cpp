@@ -43,6 +43,7 @@ void frmMainUi::setupUi(QWidget* form) {
     lblProgress->setObjectName(QStringLiteral("lblProgress"));
     lblProgress->setGeometry(8, 40, 201, 17);
     lblProgress->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblProgress->setTextFormat(Qt::PlainText); // file names are shown as they are
     lblProgress->setFocusPolicy(Qt::NoFocus);
     lblProgress->setVisible(false);
 

@@ -131,6 +131,25 @@ private slots:
         QCOMPARE(pageFilesIn(m_folder->path()).size(), 5);
     }
 
+    // Names that look like markup or hold a title's "modified" mark are shown as they are.
+    void namesAreShownAsText() {
+        const QString name = QStringLiteral("<i>x[*]&y.tif");
+        writeTiff(path(name), 1);
+        QString shownTitle;
+        openWindow();
+        connect(m_window.get(), &QWidget::windowTitleChanged, this, [&] {
+            if (shownTitle.isEmpty())
+                shownTitle = m_window->windowHandle()->title();
+        });
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
+        const QString expected = QStringLiteral("Processing <i>x[*]&y.tif (1 from 1)");
+        QCOMPARE(shownTitle, expected);
+        QCOMPARE(m_pages.first().label, expected);
+        QCOMPARE(Controls(*m_window).lblProgress->textFormat(), Qt::PlainText);
+        QCOMPARE(pageFilesIn(m_folder->path()), QStringList{"<i>x[*]&y_page_1.tif"});
+    }
+
     // A folder box holding only blanks starts nothing and stores nothing.
     void blankFolderBoxDoesNothing() {
         writeTiff(path("a.tif"), 2);

@@ -88,6 +88,7 @@ private slots:
             QList<QAbstractButton*> buttons;
             bool modal = false;
             QWidget* parent = nullptr;
+            Qt::TextFormat format = Qt::AutoText;
         } seen;
         QTimer answer;
         answer.setInterval(20);
@@ -96,9 +97,9 @@ private slots:
             if (!box)
                 return;
             answer.stop();
-            seen = {box->windowTitle(), box->text(),    Controls(window).txtPath->text(),
-                    box->icon(),        box->buttons(), box->isModal(),
-                    box->parentWidget()};
+            seen = {box->windowTitle(),  box->text(),      Controls(window).txtPath->text(),
+                    box->icon(),         box->buttons(),   box->isModal(),
+                    box->parentWidget(), box->textFormat()};
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         });
         answer.start();
@@ -111,6 +112,7 @@ private slots:
         QVERIFY(seen.modal);
         QCOMPARE(seen.parent, static_cast<QWidget*>(&window));
         QCOMPARE(seen.folderBox, empty.path());
+        QCOMPARE(seen.format, Qt::PlainText); // file names in the end box stay text
         QCOMPARE(Controls(window).txtPath->text(),
                  QStringLiteral("Select a folder with '.TIF' files"));
     }
