@@ -11,8 +11,9 @@ namespace plexifold::test {
 // A fresh folder for one test, removed with everything in it at the end.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "plexifold-XXXXXX").string();
+    explicit TempFolder(
+        const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string name = (base / "plexifold-XXXXXX").string();
         if (!mkdtemp(name.data()))
             throw std::runtime_error("cannot create a temporary folder");
         m_path = name;
