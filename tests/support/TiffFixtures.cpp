@@ -79,6 +79,7 @@ std::pair<std::uint64_t, std::uint64_t> writeExifAndGps(TIFF* tif, const PageSpe
     TIFFSetField(tif, EXIFTAG_DATETIMEORIGINAL, "2024:05:06 07:08:09");
     TIFFSetField(tif, EXIFTAG_USERCOMMENT, 12, "ASCII\0\0\0scan");
     require(TIFFWriteCustomDirectory(tif, &exif), "write an EXIF directory");
+    TIFFFreeDirectory(tif); // libtiff leaves a written custom directory to its caller
     const std::uint8_t version[] = {2, 2, 0, 0};
     const double latitude[] = {48.0, 51.0, 29.5};
     require(TIFFCreateGPSDirectory(tif) == 0, "create a GPS directory");
@@ -86,6 +87,7 @@ std::pair<std::uint64_t, std::uint64_t> writeExifAndGps(TIFF* tif, const PageSpe
     TIFFSetField(tif, GPSTAG_LATITUDEREF, "N");
     TIFFSetField(tif, GPSTAG_LATITUDE, latitude);
     require(TIFFWriteCustomDirectory(tif, &gps), "write a GPS directory");
+    TIFFFreeDirectory(tif);
     require(TIFFCreateDirectory(tif) == 0, "start a new directory");
     return {exif, gps};
 }
