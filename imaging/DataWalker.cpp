@@ -9,13 +9,6 @@
 #include "TiffSource.h"
 
 namespace plexifold::imaging {
-namespace {
-
-// Far above any real file, and low enough that adding one more range cannot overflow.
-constexpr std::uint64_t MaxOutputSize = std::uint64_t{1} << 62;
-
-} // namespace
-
 DataWalker::DataWalker(const TiffSource& source, const PagePlan& plan)
     : m_source(source), m_plan(plan) {}
 
@@ -45,10 +38,13 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
                 lengths ? lengthChunk[i] : tableLength(group, offset, first + i);
             if (length > m_source.size() || offset > m_source.size() - length)
                 pastEnd(group, first + i);
-            ranges[i] = {offset, length, placer.place(offset, length)};
-            if (placer.end() > MaxOutputSize)
+            const DataPlacer::Place place = placer.place(offset, length);
+            ranges[i] = {offset, length, place.offset, place.repeated};
+            // Checked at each range, so that the sum cannot overflow either.
+            if (placer.end() > TiffLimits::maxPageFileSize(m_source.size()))
                 throw TiffError(m_plan.where(group.directory) +
-                                ": its data adds up to more than a file can hold");
+                                ": its strips or tiles overlap too much to be copied; the file "
+                                "looks damaged");
         }
         visit(group, first, std::span<const DataRange>(ranges.data(), n));
         first += n;

@@ -16,6 +16,7 @@ struct DataRange {
     std::uint64_t source = 0;
     std::uint64_t length = 0;
     std::uint64_t output = 0;
+    bool repeated = false; // placed before: nothing to copy
 };
 
 // Walks every strip, tile, JPEG stream and table of a planned page in chunks, checks that

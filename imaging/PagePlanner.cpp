@@ -28,9 +28,6 @@ constexpr GroupKind groupKinds[] = {
     {TiffTag::JpegAcTables, 0, LengthKind::HuffmanTable, "JPEG AC table"},
 };
 
-// Far above any real file; checked so that the layout arithmetic cannot overflow.
-constexpr std::uint64_t MaxLayoutSize = std::uint64_t{1} << 62;
-
 // Values and directories are placed on 8-byte boundaries.
 constexpr std::uint64_t alignUp(std::uint64_t offset) {
     return (offset + 7) & ~std::uint64_t{7};
@@ -104,7 +101,7 @@ std::uint16_t outTypeOf(const PlannedEntry& entry, bool bigTiff) {
     return type;
 }
 
-void layoutMetadata(PagePlan& plan) {
+void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
     const DirectoryShape shape = DirectoryShape::of(plan.bigTiff);
     std::uint64_t position = shape.headerSize();
     for (PlannedDirectory& directory : plan.directories) {
@@ -120,9 +117,9 @@ void layoutMetadata(PagePlan& plan) {
             if (size > shape.offsetSize) {
                 entry.outValueOffset = position;
                 position = alignUp(position + size);
-                if (position > MaxLayoutSize)
-                    throw TiffError(plan.context + ": its values add up to more than a file "
-                                                   "can hold");
+                if (position > TiffLimits::maxPageFileSize(sourceSize))
+                    throw TiffError(plan.context + ": its tag values overlap too much to be "
+                                                   "copied; the file looks damaged");
             }
         }
     plan.dataStart = position;
@@ -154,7 +151,7 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
             addGroup(plan, d, kind);
     plan.bigTiff = needsBigTiff(plan);
     for (;;) {
-        layoutMetadata(plan);
+        layoutMetadata(plan, source.size());
         placeData(source, plan);
         if (plan.bigTiff || plan.end <= UINT32_MAX)
             return plan;

@@ -42,7 +42,8 @@ void PageWriter::writeData() {
     const std::uint64_t end = walker.walk(
         [&](const DataGroup& group, std::uint64_t first, std::span<const DataRange> ranges) {
             for (const DataRange& range : ranges)
-                m_copier.copy(range.source, range.output, range.length);
+                if (!range.repeated)
+                    m_copier.copy(range.source, range.output, range.length);
             const PlannedEntry& entry = m_plan.directories[group.directory].entries[group.offsets];
             if (entry.outValueOffset == 0)
                 return; // inline: the plan holds the rewritten offsets

@@ -267,6 +267,21 @@ TEST_P(StripLayout, EveryStripArrivesWhole) {
 INSTANTIATE_TEST_SUITE_P(Pages, StripLayout, testing::ValuesIn(stripLayoutCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(DataPlacement, RangesSharedByManyStripsAreStoredOnce) {
+    RawTiff tiff;
+    const Bytes block = filled(32 * 1024, 10);
+    const std::uint64_t at = tiff.append(block);
+    const std::vector<std::uint64_t> offsets(3000, at), counts(3000, block.size());
+    TempFolder folder;
+    const std::string pagePath =
+        splitFirstPage(folder, singlePage(tiff, tiff.greyPage(1024, 32, offsets, counts)));
+    EXPECT_LT(std::filesystem::file_size(pagePath), 100u * 1024);
+    TiffInspector inspector(pagePath);
+    const auto raw = inspector.page(0).rawData;
+    ASSERT_EQ(raw.size(), 3000u);
+    EXPECT_TRUE(raw.front() == block && raw.back() == block);
+}
+
 TEST(DataPlacement, LargeRunsKeepTheirOffsetWithinA4096BytePage) {
     RawTiff tiff;
     tiff.append(Bytes(1000, 0));
