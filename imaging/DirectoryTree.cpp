@@ -46,6 +46,8 @@ public:
 
 private:
     void readNode(std::size_t index) {
+        if (m_plan.directories[index].sourceOffset == 0)
+            return;
         const auto directory = m_source.directoryAt(m_plan.directories[index].sourceOffset);
         if (!directory)
             throw TiffError(m_context + ": " +
@@ -97,7 +99,7 @@ private:
                 throw TiffError(where + ": the file ended while reading " + tagName(entry.tag));
             const std::uint64_t offset = m_source.order().get(bytes, width);
             std::string name = childName(entry.tag, i, entry.count);
-            if (!m_seen.insert(offset).second)
+            if (offset != 0 && !m_seen.insert(offset).second)
                 throw TiffError(where + ": the " + name + " loops back to a directory read before");
             m_plan.directories.push_back({offset, 0, std::move(name), depth, {}});
         }

@@ -30,21 +30,27 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 }
 
 FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
+    // Non-blocking, so that a FIFO cannot stall the open; only regular files are read.
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw TiffError("cannot open " + path.string() + ": " + std::strerror(errno));
-    return FileHandle(fd, path.string());
+    FileHandle file(fd, path.string());
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throw TiffError("cannot open " + path.string() + ": " + std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        throw TiffError("cannot open " + path.string() + ": " +
+                        (S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file"));
+    return file;
 }
 
 std::uint64_t FileHandle::size() const {
     struct stat status {};
     if (::fstat(m_fd, &status) != 0)
         throw TiffError("cannot read " + m_path + ": " + std::strerror(errno));
-    if (S_ISDIR(status.st_mode))
-        throw TiffError("cannot read " + m_path + ": " + std::strerror(EISDIR));
     return static_cast<std::uint64_t>(status.st_size);
 }
 

@@ -27,8 +27,10 @@ struct PlannedEntry {
     std::array<std::uint8_t, 8> outField{}; // DataOffsets kept inline: the rewritten offsets
 };
 
+// A directory the page file holds. A pointer of 0 (no directory) is kept as an absent
+// directory: no entries, and 0 again in the page file.
 struct PlannedDirectory {
-    std::uint64_t sourceOffset = 0;
+    std::uint64_t sourceOffset = 0; // 0: absent
     std::uint64_t outOffset = 0;
     std::string name; // "" for the page itself, else "EXIF directory", "SubIFD 2", ...
     int depth = 0;

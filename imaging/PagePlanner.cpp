@@ -105,6 +105,8 @@ void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
     const DirectoryShape shape = DirectoryShape::of(plan.bigTiff);
     std::uint64_t position = shape.headerSize();
     for (PlannedDirectory& directory : plan.directories) {
+        if (directory.sourceOffset == 0)
+            continue;
         directory.outOffset = position;
         position = alignUp(position + shape.countSize + directory.entries.size() * shape.entrySize +
                            shape.offsetSize);

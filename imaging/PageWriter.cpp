@@ -98,6 +98,8 @@ void PageWriter::writeDirectories() {
     const DirectoryShape shape = DirectoryShape::of(m_plan.bigTiff);
     const ByteOrder order = m_plan.order;
     for (const PlannedDirectory& directory : m_plan.directories) {
+        if (directory.sourceOffset == 0)
+            continue;
         std::vector<std::uint8_t> bytes(
             shape.countSize + directory.entries.size() * shape.entrySize + shape.offsetSize);
         order.put(bytes.data(), directory.entries.size(), shape.countSize);
