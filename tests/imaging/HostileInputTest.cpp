@@ -190,6 +190,8 @@ const HostileCase hostileCases[] = {
     {"ExifDirectoryPastTheEnd",
      [] { return onePage([](RawTiff& t, auto& e) { e.push_back(t.longs(34665, {1u << 24})); }); },
      1, "page 1: the EXIF directory is damaged or lies past the end of the file", 1},
+    {"ExifPointerOfZero",
+     [] { return onePage([](RawTiff& t, auto& e) { e.push_back(t.longs(34665, {0})); }); }, 1, ""},
     {"ExifDirectoryIsThePageItself",
      [] {
          RawTiff tiff;

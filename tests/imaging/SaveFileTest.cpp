@@ -240,5 +240,14 @@ TEST_F(SaveFile, MisuseIsRefused) {
     EXPECT_NE(document.errorText().find("No such file or directory"), std::string::npos);
 }
 
+TEST_F(SaveFile, OnlyRegularFilesAreLoaded) {
+    ASSERT_EQ(mkfifo(folder.file("pipe.tif").c_str(), 0600), 0);
+    EXPECT_FALSE(document.LoadFile(folder.file("pipe.tif"))); // must not wait for a writer
+    EXPECT_NE(document.errorText().find("not a regular file"), std::string::npos);
+    fs::create_directory(folder.file("folder.tif"));
+    EXPECT_FALSE(document.LoadFile(folder.file("folder.tif")));
+    EXPECT_NE(document.errorText().find("Is a directory"), std::string::npos);
+}
+
 } // namespace
 } // namespace plexifold::test
