@@ -1,5 +1,6 @@
 #include "DataWalker.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -25,9 +26,12 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
     std::optional<ArrayReader> lengths;
     if (group.kind == LengthKind::Listed)
         lengths.emplace(m_source, directory.entries[group.lengths].source);
-    std::vector<std::uint64_t> offsetChunk(ArrayReader::ChunkSize);
-    std::vector<std::uint64_t> lengthChunk(ArrayReader::ChunkSize);
-    std::vector<DataRange> ranges(ArrayReader::ChunkSize);
+    // Sized to the array, so that a page of one strip does not clear megabytes.
+    const auto chunk =
+        static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));
+    std::vector<std::uint64_t> offsetChunk(chunk);
+    std::vector<std::uint64_t> lengthChunk(lengths ? chunk : 0);
+    std::vector<DataRange> ranges(chunk);
     std::uint64_t first = 0;
     while (const std::size_t n = offsets.read(offsetChunk.data(), offsetChunk.size())) {
         if (lengths && lengths->read(lengthChunk.data(), n) != n)

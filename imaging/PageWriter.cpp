@@ -1,5 +1,6 @@
 #include "PageWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ArrayReader.h"
@@ -84,7 +85,8 @@ void PageWriter::writeValue(const PlannedEntry& entry) {
 // Byte counts stored as LONG8 going into a TIFF file, a chunk at a time.
 void PageWriter::writeNarrowed(const PlannedEntry& entry) {
     ArrayReader reader(m_source, entry.source);
-    std::vector<std::uint64_t> values(ArrayReader::ChunkSize);
+    std::vector<std::uint64_t> values(
+        static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, reader.size())));
     std::vector<std::uint8_t> bytes;
     std::uint64_t position = entry.outValueOffset;
     while (const std::size_t n = reader.read(values.data(), values.size())) {
