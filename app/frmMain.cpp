@@ -158,6 +158,9 @@ void frmMain::showPage(const QString& text, qint32 value) {
     setWindowTitle(
         m_ui.lblProgress->text().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     m_ui.ProgressBar1->setValue(value);
+    // The label overlaps the bar's top row: its repaints count as the bar's, and the bar
+    // would then skip its own for small steps. Ask for the whole bar each time.
+    m_ui.ProgressBar1->update();
 }
 
 void frmMain::endFile() {
