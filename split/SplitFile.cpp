@@ -45,6 +45,20 @@ std::filesystem::path NativePath(const QString& path) {
 #endif
 }
 
+bool PlanPageFiles(const QString& path, QStringList& pageFiles, QString* reason) {
+    pageFiles.clear();
+    PageImageDocument document;
+    if (!document.LoadFile(NativePath(path))) {
+        if (reason)
+            *reason = QString::fromStdString(document.errorText());
+        return false;
+    }
+    const qint32 total = document.PageCount();
+    for (qint32 page = 1; page <= total; ++page)
+        pageFiles.append(PageFilePath(path, total, page));
+    return true;
+}
+
 bool SplitFile(const QString& path, SplitProgress& progress, SplitOutcome* outcome,
                const std::atomic<bool>* stopRequested) {
     SplitOutcome local;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <filesystem>
 
@@ -22,6 +23,10 @@ struct SplitOutcome {
 /// looked at before each page.
 bool SplitFile(const QString& path, SplitProgress& progress, SplitOutcome* outcome = nullptr,
                const std::atomic<bool>* stopRequested = nullptr);
+
+/// The page files that SplitFile would write for `path`, without writing any.
+/// False, with the reason, for a file that cannot be split.
+bool PlanPageFiles(const QString& path, QStringList& pageFiles, QString* reason = nullptr);
 
 /// The operating system's name for `path`.
 std::filesystem::path NativePath(const QString& path);
