@@ -11,8 +11,18 @@ from pathlib import Path
 MIB = 1024 * 1024
 
 
-def _git_revision():
-    result = subprocess.run(["git", "-C", str(Path(__file__).parent), "describe", "--always",
+def _source_folder(build):
+    """The source tree the build folder was configured from."""
+    cache = build / "CMakeCache.txt"
+    if cache.exists():
+        for line in cache.read_text(errors="replace").splitlines():
+            if line.startswith("CMAKE_HOME_DIRECTORY:"):
+                return line.split("=", 1)[1]
+    return str(Path(__file__).parent)
+
+
+def _git_revision(build):
+    result = subprocess.run(["git", "-C", _source_folder(build), "describe", "--always",
                              "--dirty"], capture_output=True, text=True)
     return result.stdout.strip() or "unknown"
 
@@ -27,9 +37,10 @@ def header(args, corpus_seconds, corpus_bytes):
     lines = [
         "## Split benchmark",
         "",
-        f"{datetime.date.today()}, revision {_git_revision()}, {os.cpu_count()} cores, "
+        f"{datetime.date.today()}, revision {_git_revision(args.bin.parent)}, {os.cpu_count()} cores, "
         f"Linux {platform.release()}, corpus on {_file_system(args.corpus)}, "
-        f"load average {os.getloadavg()[0]:.2f} at the end.",
+        f"load average {os.getloadavg()[0]:.2f} at the end, run folders "
+        f"{'spread over block groups' if args.spread else 'in one place'}.",
         f"Corpus: {corpus_bytes / MIB:.0f} MiB, ready in {corpus_seconds:.1f} s. "
         "Times are medians of interleaved runs after a warm-up (at least "
         f"{args.runs}, more for small items); ratios are medians of the runs' paired ratios; "
