@@ -138,7 +138,7 @@ def run_once(tool, item, args, label, measure_memory=False):
     produced = tool.count(item, folder)
     expected = tool.expected(item)
     if code != 0 or produced != expected:
-        detail = errors.splitlines()[-1] if errors else ""
+        detail = errors.splitlines()[-1].replace(f"{folder}/", "") if errors else ""
         raise tools.ToolFailed(f"exit {code}, {produced} of {expected} outputs {detail}".strip())
     return wall, peak, folder
 
@@ -202,19 +202,26 @@ class ItemBench:
                 self.drop(ours, failure, "pixel check")
         for folder in folders.values():
             shutil.rmtree(folder)
-        slowest = max((wall for wall, _ in done.values()), default=1.0)
+
+    def planned_runs(self, first):
+        """How many rounds to time, judged by the first timed one: the warm-up
+        reads cold data and writes beside earlier outputs, so it says little."""
+        slowest = max((wall for wall, _ in first.values()), default=1.0)
         wanted = int(self.TIME_PER_TOOL / max(slowest, 1e-3)) + 1
         return min(max(self.args.runs, wanted), max(self.args.runs, self.MAX_RUNS))
 
     def run(self):
         item = self.item
         log(f"{item.name}: {item.files} file(s) x {item.pages_per_file} pages")
-        runs = self.warm_up()
-        for n in range(runs):  # interleaved: A B C A B C ...
+        self.warm_up()
+        runs, n = self.args.runs, 0
+        while n < runs:  # interleaved: A B C A B C ...
             done = self.round(f"run{n + 1}", measure_memory=False)
             for tool, (wall, _) in done.items():
                 self.results[tool.name]["walls"].append(wall)
-            log(f"  run {n + 1}/{runs}: " +
+            runs = self.planned_runs(done) if n == 0 else runs
+            n += 1
+            log(f"  run {n}/{runs}: " +
                 "  ".join(f"{t.name} {w:.3f} s" for t, (w, _) in done.items()))
         self.round("memory", measure_memory=True)
         for tool in self.tools:
