@@ -21,6 +21,8 @@ REPO = Path(__file__).resolve().parent.parent
 
 
 class Item:
+    """One entry of the corpus: a multipage file, or a folder of them."""
+
     def __init__(self, name, source, files, pages_per_file):
         self.name = name
         self.source = source  # file or folder name in the corpus
@@ -53,7 +55,8 @@ def parse_args():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", default="build", help="build folder with bin/ (default: build)")
     parser.add_argument("--corpus", help="corpus folder (default: BUILD/bench-corpus)")
-    parser.add_argument("--runs", type=int, default=5, help="at least this many timed runs per tool; small items get more, "
+    parser.add_argument("--runs", type=int, default=5,
+                        help="at least this many timed runs per tool; small items get more, "
                         "up to 30 (default: 5)")
     parser.add_argument("--items", default=",".join(i.name for i in ITEMS),
                         help="comma-separated items (default: all)")
@@ -72,8 +75,9 @@ def parse_args():
     args.corpus = Path(args.corpus).resolve() if args.corpus else build / "bench-corpus"
     names = {i.name: i for i in ITEMS}
     unknown = [n for n in args.items.split(",") if n not in names]
+    unknown += [n for n in args.tools.split(",") if n not in ("ours", "tiffsplit", "cp")]
     if unknown or args.runs < 1:
-        parser.error(f"unknown items {unknown}" if unknown else "--runs must be at least 1")
+        parser.error(f"unknown items or tools: {unknown}" if unknown else "--runs must be at least 1")
     args.items = [names[n] for n in args.items.split(",")]
     return args
 
@@ -114,9 +118,9 @@ def spawn(argv, measure_memory):
     Peak RSS comes from /usr/bin/time -v. Its own start costs about a millisecond,
     a tenth of cp's time on the small items, so timed runs go without it.
     """
-    report = Path(os.environ.get("TMPDIR", "/tmp")) / f"bench-time-{os.getpid()}.txt"
+    time_log = Path(os.environ.get("TMPDIR", "/tmp")) / f"bench-time-{os.getpid()}.txt"
     measure_memory = measure_memory and os.access("/usr/bin/time", os.X_OK)
-    wrapper = ["/usr/bin/time", "-v", "-o", str(report)] if measure_memory else []
+    wrapper = ["/usr/bin/time", "-v", "-o", str(time_log)] if measure_memory else []
     os.sync()  # writeback of earlier runs must not land in this one
     start = time.perf_counter()
     result = subprocess.run(wrapper + [str(a) for a in argv], stdout=subprocess.DEVNULL,
@@ -124,10 +128,10 @@ def spawn(argv, measure_memory):
     wall = time.perf_counter() - start
     peak = None
     if measure_memory:
-        for line in report.read_text().splitlines():
+        for line in time_log.read_text().splitlines():
             if "Maximum resident set size" in line:
                 peak = int(line.split(":")[1])
-        report.unlink()
+        time_log.unlink()
     return wall, peak, result.returncode, result.stderr.strip()
 
 
