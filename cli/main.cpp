@@ -95,7 +95,7 @@ int splitAll(const QStringList& files, const Options& options, Totals& totals) {
         print(
             stdout,
             QStringLiteral("%1, %2 written, %3 failed%4")
-                .arg(counted(files.size(), "file", "files"), counted(totals.pages, "page", "pages"))
+                .arg(counted(totals.files, "file", "files"), counted(totals.pages, "page", "pages"))
                 .arg(totals.failed)
                 .arg(g_stopRequested.load() ? QStringLiteral(", interrupted") : QString()));
     if (g_stopRequested.load())

@@ -1,164 +1,198 @@
 #include "RawTiff.h"
 
-#include <fstream>
+#include <algorithm>
 #include <stdexcept>
 
 namespace plexifold::test {
+namespace {
 
-RawEntry RawEntry::of(std::uint16_t tag, std::uint16_t type, std::vector<std::uint64_t> values) {
-    const std::uint64_t count = values.size();
-    return {tag, type, count, [values = std::move(values)](std::uint64_t i) { return values[i]; }};
+unsigned typeWidth(std::uint16_t type) {
+    static const unsigned widths[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+    return type < std::size(widths) ? widths[type] : 1;
 }
 
-RawEntry RawEntry::generated(std::uint16_t tag, std::uint16_t type, std::uint64_t count,
-                             std::function<std::uint64_t(std::uint64_t)> value) {
-    return {tag, type, count, std::move(value)};
+std::uint64_t get(const std::vector<std::uint8_t>& file, std::uint64_t at, unsigned width,
+                  bool bigEndian) {
+    if (at + width > file.size())
+        throw std::runtime_error("read past the end of the file");
+    std::uint64_t value = 0;
+    for (unsigned i = 0; i < width; ++i)
+        value = (value << 8) | file[at + (bigEndian ? i : width - 1 - i)];
+    return value;
 }
 
-RawEntry RawEntry::pointing(std::uint16_t tag, std::uint16_t type, std::uint64_t count,
-                            std::uint64_t field) {
-    return {tag, type, count, {}, true, field};
-}
+} // namespace
 
 RawTiff::RawTiff(bool bigTiff, bool bigEndian) : m_bigTiff(bigTiff), m_bigEndian(bigEndian) {
-    m_bytes = {bigEndian ? std::uint8_t('M') : std::uint8_t('I'),
-               bigEndian ? std::uint8_t('M') : std::uint8_t('I')};
-    m_bytes.resize(bigTiff ? 16 : 8);
-    put(2, bigTiff ? 43 : 42, 2);
+    m_bytes = {static_cast<std::uint8_t>(bigEndian ? 'M' : 'I'),
+               static_cast<std::uint8_t>(bigEndian ? 'M' : 'I')};
+    auto magic = encode(bigTiff ? 43 : 42, 2);
+    m_bytes.insert(m_bytes.end(), magic.begin(), magic.end());
     if (bigTiff) {
-        put(4, 8, 2);
-        put(6, 0, 2);
+        auto rest = encode(8, 2);
+        m_bytes.insert(m_bytes.end(), rest.begin(), rest.end());
+        m_bytes.insert(m_bytes.end(), 10, 0);
+    } else {
+        m_bytes.insert(m_bytes.end(), 4, 0);
     }
 }
 
-unsigned RawTiff::typeSize(std::uint16_t type) {
-    switch (type) {
-    case 3:
-    case 8:
-        return 2;
-    case 4:
-    case 9:
-    case 11:
-    case 13:
-        return 4;
-    case 5:
-    case 10:
-    case 12:
-    case 16:
-    case 17:
-    case 18:
-        return 8;
-    default:
-        return 1;
+RawTiff::Entry RawTiff::numbers(std::uint16_t tag, std::uint16_t type,
+                                const std::vector<std::uint64_t>& values) const {
+    Entry entry{tag, type, values.size(), {}};
+    for (const std::uint64_t value : values) {
+        auto bytes = encode(value, typeWidth(type));
+        entry.value.insert(entry.value.end(), bytes.begin(), bytes.end());
     }
+    return entry;
 }
 
-void RawTiff::put(std::uint64_t offset, std::uint64_t value, unsigned width) {
-    for (unsigned i = 0; i < width; ++i) {
-        const unsigned shift = 8 * (m_bigEndian ? width - 1 - i : i);
-        m_bytes[offset + i] = static_cast<std::uint8_t>(value >> shift);
-    }
+RawTiff::Entry RawTiff::shorts(std::uint16_t tag, const std::vector<std::uint64_t>& v) const {
+    return numbers(tag, 3, v);
+}
+
+RawTiff::Entry RawTiff::longs(std::uint16_t tag, const std::vector<std::uint64_t>& v) const {
+    return numbers(tag, 4, v);
+}
+
+RawTiff::Entry RawTiff::long8s(std::uint16_t tag, const std::vector<std::uint64_t>& v) const {
+    return numbers(tag, 16, v);
+}
+
+RawTiff::Entry RawTiff::ascii(std::uint16_t tag, const std::string& text) {
+    Entry entry{tag, 2, text.size() + 1, {text.begin(), text.end()}};
+    entry.value.push_back(0);
+    return entry;
+}
+
+RawTiff::Entry RawTiff::bytes(std::uint16_t tag, std::uint16_t type,
+                              std::vector<std::uint8_t> value) {
+    const std::uint64_t count = value.size() / std::max(1u, typeWidth(type));
+    return Entry{tag, type, count, std::move(value)};
+}
+
+std::vector<RawTiff::Entry> RawTiff::greyPage(std::uint32_t width, std::uint32_t rowsPerStrip,
+                                              const std::vector<std::uint64_t>& offsets,
+                                              const std::vector<std::uint64_t>& counts) const {
+    const bool big = m_bigTiff;
+    return {longs(256, {width}),
+            longs(257, {rowsPerStrip * offsets.size()}),
+            shorts(258, {8}),
+            shorts(259, {1}),
+            shorts(262, {1}),
+            big ? long8s(273, offsets) : longs(273, offsets),
+            shorts(277, {1}),
+            longs(278, {rowsPerStrip}),
+            big ? long8s(279, counts) : longs(279, counts)};
 }
 
 std::uint64_t RawTiff::append(const std::vector<std::uint8_t>& bytes) {
-    if (m_bytes.size() % 2)
+    if (m_bytes.size() % 2 != 0)
         m_bytes.push_back(0);
     const std::uint64_t offset = m_bytes.size();
     m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     return offset;
 }
 
-void RawTiff::writeValues(std::uint64_t offset, const RawEntry& entry) {
-    const unsigned size = typeSize(entry.type);
-    const bool rational = entry.type == kRational || entry.type == 10;
-    for (std::uint64_t i = 0; i < entry.count; ++i) {
-        if (rational) {
-            put(offset + i * 8, entry.value(i), 4);
-            put(offset + i * 8 + 4, 1, 4);
-        } else {
-            put(offset + i * size, entry.value(i), size);
-        }
+std::uint64_t RawTiff::addDirectory(const std::vector<Entry>& entries, std::uint64_t next) {
+    const unsigned field = m_bigTiff ? 8 : 4;
+    std::vector<std::uint8_t> directory = encode(entries.size(), m_bigTiff ? 8 : 2);
+    for (const Entry& entry : entries) {
+        auto add = [&directory](const std::vector<std::uint8_t>& b) {
+            directory.insert(directory.end(), b.begin(), b.end());
+        };
+        add(encode(entry.tag, 2));
+        add(encode(entry.type, 2));
+        add(encode(entry.count, field));
+        std::vector<std::uint8_t> value = entry.value;
+        if (value.size() > field)
+            value = encode(append(entry.value), field);
+        value.resize(field, 0);
+        add(value);
     }
+    auto link = encode(next, field);
+    directory.insert(directory.end(), link.begin(), link.end());
+    return append(directory);
 }
 
-std::uint64_t RawTiff::appendIfd(const std::vector<RawEntry>& entries) {
+void RawTiff::setFirstDirectory(std::uint64_t offset) {
+    patch(m_bigTiff ? 8 : 4, offset, m_bigTiff ? 8 : 4);
+}
+
+void RawTiff::setNext(std::uint64_t directory, std::uint64_t next) {
     const unsigned countSize = m_bigTiff ? 8 : 2;
-    const std::uint64_t ifd = append(std::vector<std::uint8_t>(
-        countSize + entries.size() * entrySize() + offsetSize(), std::uint8_t{0}));
-    put(ifd, entries.size(), countSize);
-    std::uint64_t at = ifd + countSize;
-    for (const RawEntry& entry : entries) {
-        put(at, entry.tag, 2);
-        put(at + 2, entry.type, 2);
-        put(at + 4, entry.count, offsetSize());
-        const std::uint64_t field = at + 4 + offsetSize();
-        const std::uint64_t bytes = entry.count * typeSize(entry.type);
-        if (entry.rawField) {
-            put(field, entry.field, offsetSize());
-        } else if (bytes <= offsetSize()) {
-            writeValues(field, entry);
-        } else {
-            const std::uint64_t values = append(std::vector<std::uint8_t>(bytes, 0));
-            put(field, values, offsetSize());
-            writeValues(values, entry);
-        }
-        at += entrySize();
+    const std::uint64_t count = get(m_bytes, directory, countSize, m_bigEndian);
+    patch(directory + countSize + count * (m_bigTiff ? 20 : 12), next, m_bigTiff ? 8 : 4);
+}
+
+void RawTiff::patch(std::uint64_t offset, std::uint64_t value, unsigned width) {
+    const auto bytes = encode(value, width);
+    std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+std::uint64_t RawTiff::fieldOffset(std::uint64_t directory, std::size_t index) const {
+    return m_bigTiff ? directory + 8 + index * 20 + 12 : directory + 2 + index * 12 + 8;
+}
+
+std::vector<std::uint8_t> RawTiff::encode(std::uint64_t value, unsigned width) const {
+    std::vector<std::uint8_t> bytes(width);
+    for (unsigned i = 0; i < width; ++i) {
+        bytes[m_bigEndian ? width - 1 - i : i] = static_cast<std::uint8_t>(value);
+        value >>= 8;
     }
-    return ifd;
+    return bytes;
 }
 
-void RawTiff::setFirstIfd(std::uint64_t offset) {
-    put(m_bigTiff ? 8 : 4, offset, offsetSize());
+RawTiff::Header RawTiff::readHeader(const std::vector<std::uint8_t>& file) {
+    Header header;
+    header.bigEndian = !file.empty() && file[0] == 'M';
+    header.bigTiff = get(file, 2, 2, header.bigEndian) == 43;
+    header.first = get(file, header.bigTiff ? 8 : 4, header.bigTiff ? 8 : 4, header.bigEndian);
+    return header;
 }
 
-void RawTiff::setNextIfd(std::uint64_t ifd, std::uint64_t next) {
-    const unsigned countSize = m_bigTiff ? 8 : 2;
-    std::uint64_t count = 0;
-    for (unsigned i = 0; i < countSize; ++i)
-        count |= std::uint64_t{m_bytes[ifd + i]} << (8 * (m_bigEndian ? countSize - 1 - i : i));
-    put(ifd + countSize + count * entrySize(), next, offsetSize());
-}
-
-void RawTiff::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(m_bytes.data()),
-              static_cast<std::streamsize>(m_bytes.size()));
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path);
-}
-
-std::vector<RawEntry> stripPageEntries(std::uint32_t width, std::uint32_t height,
-                                       std::uint32_t rowsPerStrip, std::uint64_t strips,
-                                       std::function<std::uint64_t(std::uint64_t)> offset,
-                                       std::function<std::uint64_t(std::uint64_t)> length) {
-    return {RawEntry::of(256, kLong, {width}),
-            RawEntry::of(257, kLong, {height}),
-            RawEntry::of(258, kShort, {8}),
-            RawEntry::of(259, kShort, {1}),
-            RawEntry::of(262, kShort, {1}),
-            RawEntry::generated(273, kLong, strips, std::move(offset)),
-            RawEntry::of(277, kShort, {1}),
-            RawEntry::of(278, kLong, {rowsPerStrip}),
-            RawEntry::generated(279, kLong, strips, std::move(length))};
-}
-
-std::vector<std::uint64_t> appendPageChain(RawTiff& tiff, std::uint64_t pages) {
-    std::vector<std::uint8_t> pixels(16);
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = static_cast<std::uint8_t>(i * 16);
-    const std::uint64_t data = tiff.append(pixels);
-    const auto entries = stripPageEntries(
-        4, 4, 4, 1, [data](std::uint64_t) { return data; }, [](std::uint64_t) { return 16; });
-    std::vector<std::uint64_t> ifds;
-    ifds.reserve(pages);
-    for (std::uint64_t page = 0; page < pages; ++page) {
-        ifds.push_back(tiff.appendIfd(entries));
-        if (page == 0)
-            tiff.setFirstIfd(ifds.back());
-        else
-            tiff.setNextIfd(ifds[page - 1], ifds.back());
+RawTiff::Directory RawTiff::readDirectory(const std::vector<std::uint8_t>& file,
+                                          std::uint64_t offset) {
+    const Header header = readHeader(file);
+    const bool big = header.bigEndian;
+    const unsigned field = header.bigTiff ? 8 : 4;
+    const unsigned countSize = header.bigTiff ? 8 : 2;
+    const std::uint64_t count = get(file, offset, countSize, big);
+    Directory directory;
+    std::uint64_t at = offset + countSize;
+    for (std::uint64_t i = 0; i < count; ++i, at += 4 + 2 * field) {
+        Entry entry;
+        entry.tag = static_cast<std::uint16_t>(get(file, at, 2, big));
+        entry.type = static_cast<std::uint16_t>(get(file, at + 2, 2, big));
+        entry.count = get(file, at + 4, field, big);
+        const std::uint64_t size = entry.count * typeWidth(entry.type);
+        const std::uint64_t start =
+            size <= field ? at + 4 + field : get(file, at + 4 + field, field, big);
+        if (start + size > file.size())
+            throw std::runtime_error("a value lies past the end of the file");
+        entry.value.assign(file.begin() + static_cast<std::ptrdiff_t>(start),
+                           file.begin() + static_cast<std::ptrdiff_t>(start + size));
+        directory.entries.push_back(std::move(entry));
     }
-    return ifds;
+    directory.next = get(file, at, field, big);
+    return directory;
+}
+
+std::vector<std::uint64_t> RawTiff::valuesOf(const std::vector<std::uint8_t>& file,
+                                             const Entry& entry) {
+    const bool big = readHeader(file).bigEndian;
+    const unsigned width = typeWidth(entry.type);
+    std::vector<std::uint64_t> values;
+    for (std::uint64_t i = 0; i < entry.count; ++i)
+        values.push_back(get(entry.value, i * width, width, big));
+    return values;
+}
+
+const RawTiff::Entry* RawTiff::Directory::find(std::uint16_t tag) const {
+    for (const Entry& entry : entries)
+        if (entry.tag == tag)
+            return &entry;
+    return nullptr;
 }
 
 } // namespace plexifold::test

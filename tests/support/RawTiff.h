@@ -1,90 +1,86 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-// Builds TIFF files byte by byte, for the malformed and oversized files that a
-// well-behaved writer such as libtiff refuses to make.
 namespace plexifold::test {
 
-enum RawType : std::uint16_t {
-    kByte = 1,
-    kAscii = 2,
-    kShort = 3,
-    kLong = 4,
-    kRational = 5,
-    kUndefined = 7,
-    kLong8 = 16,
-    kIfd8 = 18,
-};
-
-// One directory entry. Its values come from `value(i)` for i < count; or, when
-// `rawField` is set, the value field holds that number as it stands (an offset
-// that may point anywhere) and nothing else is written.
-struct RawEntry {
-    std::uint16_t tag = 0;
-    std::uint16_t type = kLong;
-    std::uint64_t count = 0;
-    std::function<std::uint64_t(std::uint64_t)> value;
-    bool rawField = false;
-    std::uint64_t field = 0;
-
-    static RawEntry of(std::uint16_t tag, std::uint16_t type, std::vector<std::uint64_t> values);
-    static RawEntry generated(std::uint16_t tag, std::uint16_t type, std::uint64_t count,
-                              std::function<std::uint64_t(std::uint64_t)> value);
-    static RawEntry pointing(std::uint16_t tag, std::uint16_t type, std::uint64_t count,
-                             std::uint64_t field);
-};
-
+// Builds TIFF files byte by byte, for structures libtiff will not write: old-style JPEG,
+// damaged and hostile files. Also lists the directory entries of a file, to check what
+// libtiff does not show (entry order, types, dropped entries).
 class RawTiff {
 public:
+    struct Entry {
+        std::uint16_t tag = 0;
+        std::uint16_t type = 0;
+        std::uint64_t count = 0;
+        std::vector<std::uint8_t> value; // as stored; placed out of line when it does not fit
+    };
+
     explicit RawTiff(bool bigTiff = false, bool bigEndian = false);
 
-    /// Bytes of one element of `type`; 1 for codes TIFF does not define.
-    static unsigned typeSize(std::uint16_t type);
+    /// Entries whose values are encoded in this file's byte order.
+    Entry shorts(std::uint16_t tag, const std::vector<std::uint64_t>& values) const;
+    Entry longs(std::uint16_t tag, const std::vector<std::uint64_t>& values) const;
+    Entry long8s(std::uint16_t tag, const std::vector<std::uint64_t>& values) const;
+    Entry numbers(std::uint16_t tag, std::uint16_t type,
+                  const std::vector<std::uint64_t>& values) const;
+    static Entry ascii(std::uint16_t tag, const std::string& text);
+    static Entry bytes(std::uint16_t tag, std::uint16_t type, std::vector<std::uint8_t> value);
 
-    /// Appends `bytes` at the end (on an even offset) and returns where they start.
+    /// The entries of an uncompressed 8-bit grey page, `width` pixels wide and
+    /// `rowsPerStrip` rows a strip, whose strips lie at `offsets` and hold `counts` bytes.
+    std::vector<Entry> greyPage(std::uint32_t width, std::uint32_t rowsPerStrip,
+                                const std::vector<std::uint64_t>& offsets,
+                                const std::vector<std::uint64_t>& counts) const;
+
+    /// Appends raw bytes (word-aligned) and returns their offset.
     std::uint64_t append(const std::vector<std::uint8_t>& bytes);
 
-    /// Appends a directory with its out-of-line values after it and returns its
-    /// offset. Entries are written in the order given; the next offset is 0.
-    std::uint64_t appendIfd(const std::vector<RawEntry>& entries);
+    /// Appends a directory holding `entries` in the order given, with their out-of-line
+    /// values before it, and returns its offset.
+    std::uint64_t addDirectory(const std::vector<Entry>& entries, std::uint64_t next = 0);
 
-    /// Points the header at the first directory.
-    void setFirstIfd(std::uint64_t offset);
-    /// Sets the next offset of the directory at `ifd`.
-    void setNextIfd(std::uint64_t ifd, std::uint64_t next);
+    void setFirstDirectory(std::uint64_t offset);
 
-    /// Writes `value` as an unsigned number of `width` bytes at `offset`.
-    void put(std::uint64_t offset, std::uint64_t value, unsigned width);
+    /// Sets the next-directory link of a directory added before.
+    void setNext(std::uint64_t directory, std::uint64_t next);
 
-    std::uint64_t size() const { return m_bytes.size(); }
-    std::vector<std::uint8_t>& bytes() { return m_bytes; }
-    bool bigTiff() const { return m_bigTiff; }
+    /// Overwrites `width` bytes at `offset` with `value` in the file's byte order.
+    void patch(std::uint64_t offset, std::uint64_t value, unsigned width);
 
-    void save(const std::string& path) const;
+    /// Where the value field of entry `index` of a directory added before lies.
+    std::uint64_t fieldOffset(std::uint64_t directory, std::size_t index) const;
+
+    const std::vector<std::uint8_t>& data() const { return m_bytes; }
+
+    /// A directory of a file read back: its entries, values resolved.
+    struct Directory {
+        std::vector<Entry> entries;
+        std::uint64_t next = 0;
+        const Entry* find(std::uint16_t tag) const;
+    };
+    struct Header {
+        bool bigTiff = false;
+        bool bigEndian = false;
+        std::uint64_t first = 0;
+    };
+
+    /// Reads the header of a file.
+    static Header readHeader(const std::vector<std::uint8_t>& file);
+    /// Reads the directory at `offset` of a file (throws std::runtime_error when damaged).
+    static Directory readDirectory(const std::vector<std::uint8_t>& file, std::uint64_t offset);
+    /// Decodes an unsigned integer array value.
+    static std::vector<std::uint64_t> valuesOf(const std::vector<std::uint8_t>& file,
+                                               const Entry& entry);
 
 private:
-    unsigned offsetSize() const { return m_bigTiff ? 8 : 4; }
-    unsigned entrySize() const { return m_bigTiff ? 20 : 12; }
-    void writeValues(std::uint64_t offset, const RawEntry& entry);
+    std::vector<std::uint8_t> encode(std::uint64_t value, unsigned width) const;
 
     bool m_bigTiff;
     bool m_bigEndian;
     std::vector<std::uint8_t> m_bytes;
 };
-
-/// The entries of a plain uncompressed 8-bit greyscale page of `strips` strips whose
-/// data lie at offsets `offset(i)` with `length(i)` bytes each.
-std::vector<RawEntry> stripPageEntries(std::uint32_t width, std::uint32_t height,
-                                       std::uint32_t rowsPerStrip, std::uint64_t strips,
-                                       std::function<std::uint64_t(std::uint64_t)> offset,
-                                       std::function<std::uint64_t(std::uint64_t)> length);
-
-/// A file of `pages` small valid pages whose directories are chained in order;
-/// returns the directory offsets. Every page shows the same 16 bytes of pixels.
-std::vector<std::uint64_t> appendPageChain(RawTiff& tiff, std::uint64_t pages);
 
 } // namespace plexifold::test

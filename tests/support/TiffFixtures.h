@@ -11,7 +11,7 @@ struct PageSpec {
     std::uint32_t width = 64;
     std::uint32_t height = 48;
     std::uint16_t compression = 1; // COMPRESSION_NONE
-    std::uint16_t photometric = 1; // PHOTOMETRIC_MINISBLACK
+    std::uint16_t photometric = 1; // PHOTOMETRIC_MINISBLACK; PALETTE gets a colormap
     std::uint16_t bitsPerSample = 8;
     std::uint16_t samplesPerPixel = 1;
     std::uint16_t planarConfig = 1; // PLANARCONFIG_CONTIG
@@ -20,6 +20,10 @@ struct PageSpec {
     std::uint32_t tileSize = 0; // 0: strips; else square tiles of this size (multiple of 16)
     std::string description;    // ImageDescription, when not empty
     std::uint32_t seed = 1;     // varies the pixels from page to page
+    bool richMetadata = false;  // EXIF and GPS directories, ICC, XMP, IPTC, Photoshop and
+                                // a private UNDEFINED tag (65000)
+    std::vector<std::uint64_t> privateLong8; // private LONG8 tag 65001 (BigTIFF files only)
+    int subIfds = 0;                         // reduced-resolution copies held as SubIFDs
 };
 
 struct FileSpec {
@@ -27,7 +31,11 @@ struct FileSpec {
     bool bigEndian = false;
 };
 
+inline constexpr std::uint32_t PrivateBytesTag = 65000;
+inline constexpr std::uint32_t PrivateLong8Tag = 65001;
+
 /// Writes one directory per page spec; the pixels are a pattern made from each page's seed.
+/// A JPEG page with YCbCr photometric is fed RGB pixels.
 void writeTiff(const std::string& path, const std::vector<PageSpec>& pages,
                const FileSpec& file = {});
 

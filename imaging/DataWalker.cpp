@@ -1,0 +1,78 @@
+#include "DataWalker.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "ArrayReader.h"
+#include "DataPlacer.h"
+#include "TiffError.h"
+#include "TiffSource.h"
+
+namespace plexifold::imaging {
+DataWalker::DataWalker(const TiffSource& source, const PagePlan& plan)
+    : m_source(source), m_plan(plan) {}
+
+std::uint64_t DataWalker::walk(const Visitor& visit) {
+    DataPlacer placer(m_plan.dataStart);
+    for (const DataGroup& group : m_plan.groups)
+        walkGroup(group, placer, visit);
+    return placer.end();
+}
+
+void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Visitor& visit) {
+    const PlannedDirectory& directory = m_plan.directories[group.directory];
+    ArrayReader offsets(m_source, directory.entries[group.offsets].source);
+    std::optional<ArrayReader> lengths;
+    if (group.kind == LengthKind::Listed)
+        lengths.emplace(m_source, directory.entries[group.lengths].source);
+    // Sized to the array, so that a page of one strip does not clear megabytes.
+    const auto chunk =
+        static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));
+    std::vector<std::uint64_t> offsetChunk(chunk);
+    std::vector<std::uint64_t> lengthChunk(lengths ? chunk : 0);
+    std::vector<DataRange> ranges(chunk);
+    std::uint64_t first = 0;
+    while (const std::size_t n = offsets.read(offsetChunk.data(), offsetChunk.size())) {
+        if (lengths && lengths->read(lengthChunk.data(), n) != n)
+            throw TiffError(m_plan.where(group.directory) + ": too few byte counts");
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint64_t offset = offsetChunk[i];
+            const std::uint64_t length =
+                lengths ? lengthChunk[i] : tableLength(group, offset, first + i);
+            if (length > m_source.size() || offset > m_source.size() - length)
+                pastEnd(group, first + i);
+            const DataPlacer::Place place = placer.place(offset, length);
+            ranges[i] = {offset, length, place.offset, place.repeated};
+            // Checked at each range, so that the sum cannot overflow either.
+            if (placer.end() > TiffLimits::maxPageFileSize(m_source.size()))
+                throw TiffError(m_plan.where(group.directory) +
+                                ": its strips or tiles overlap too much to be copied; the file "
+                                "looks damaged");
+        }
+        visit(group, first, std::span<const DataRange>(ranges.data(), n));
+        first += n;
+    }
+}
+
+std::uint64_t DataWalker::tableLength(const DataGroup& group, std::uint64_t offset,
+                                      std::uint64_t index) const {
+    if (group.kind == LengthKind::QuantizationTable)
+        return 64;
+    // A Huffman table: 16 counts of codes by length, then one byte a code.
+    std::uint8_t counts[16];
+    if (m_source.size() < 16 || offset > m_source.size() - 16 ||
+        !m_source.file().readAt(offset, counts, 16))
+        pastEnd(group, index);
+    std::uint64_t length = 16;
+    for (const std::uint8_t count : counts)
+        length += count;
+    return length;
+}
+
+void DataWalker::pastEnd(const DataGroup& group, std::uint64_t index) const {
+    throw TiffError(m_plan.where(group.directory) + ": " + group.item + " " +
+                    std::to_string(index + 1) + " lies past the end of the file");
+}
+
+} // namespace plexifold::imaging

@@ -1,0 +1,164 @@
+#include "PagePlanner.h"
+
+#include <algorithm>
+
+#include "DataWalker.h"
+#include "DirectoryTree.h"
+#include "TiffError.h"
+#include "TiffReader.h"
+#include "TiffSource.h"
+
+namespace plexifold::imaging {
+namespace {
+
+struct GroupKind {
+    std::uint16_t offsets;
+    std::uint16_t lengths; // 0 when the lengths come from the data itself
+    LengthKind kind;
+    const char* item;
+};
+
+constexpr GroupKind groupKinds[] = {
+    {TiffTag::StripOffsets, TiffTag::StripByteCounts, LengthKind::Listed, "strip"},
+    {TiffTag::TileOffsets, TiffTag::TileByteCounts, LengthKind::Listed, "tile"},
+    {TiffTag::JpegInterchange, TiffTag::JpegInterchangeLength, LengthKind::Listed,
+     "JPEG interchange stream"},
+    {TiffTag::JpegQTables, 0, LengthKind::QuantizationTable, "JPEG quantization table"},
+    {TiffTag::JpegDcTables, 0, LengthKind::HuffmanTable, "JPEG DC table"},
+    {TiffTag::JpegAcTables, 0, LengthKind::HuffmanTable, "JPEG AC table"},
+};
+
+// Values and directories are placed on 8-byte boundaries.
+constexpr std::uint64_t alignUp(std::uint64_t offset) {
+    return (offset + 7) & ~std::uint64_t{7};
+}
+
+std::optional<std::uint32_t> findTag(const PlannedDirectory& directory, std::uint16_t tag) {
+    const auto it = std::lower_bound(
+        directory.entries.begin(), directory.entries.end(), tag,
+        [](const PlannedEntry& entry, std::uint16_t wanted) { return entry.source.tag < wanted; });
+    if (it == directory.entries.end() || it->source.tag != tag)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(it - directory.entries.begin());
+}
+
+void checkOffsetType(const PagePlan& plan, std::size_t d, const TiffEntry& entry) {
+    if (!isOffsetType(entry.type))
+        throw TiffError(plan.where(d) + ": " + tagName(entry.tag) + " has an unexpected type");
+}
+
+void addGroup(PagePlan& plan, std::uint32_t d, const GroupKind& kind) {
+    PlannedDirectory& directory = plan.directories[d];
+    const auto offsets = findTag(directory, kind.offsets);
+    if (!offsets)
+        return;
+    const TiffEntry& entry = directory.entries[*offsets].source;
+    checkOffsetType(plan, d, entry);
+    DataGroup group{d, *offsets, 0, kind.kind, kind.item};
+    if (kind.kind == LengthKind::Listed) {
+        const auto lengths = findTag(directory, kind.lengths);
+        if (!lengths)
+            throw TiffError(plan.where(d) + ": " + tagName(kind.offsets) + " comes without " +
+                            tagName(kind.lengths));
+        const TiffEntry& lengthEntry = directory.entries[*lengths].source;
+        checkOffsetType(plan, d, lengthEntry);
+        if (lengthEntry.count != entry.count)
+            throw TiffError(plan.where(d) + ": " + tagName(kind.offsets) + " lists " +
+                            std::to_string(entry.count) + " values but " + tagName(kind.lengths) +
+                            " lists " + std::to_string(lengthEntry.count));
+        directory.entries[*lengths].role = EntryRole::Lengths;
+        group.lengths = *lengths;
+    } else if (entry.count > TiffLimits::MaxJpegTables) {
+        throw TiffError(plan.where(d) + ": " + tagName(kind.offsets) + " lists too many tables");
+    }
+    directory.entries[*offsets].role = EntryRole::DataOffsets;
+    plan.groups.push_back(group);
+}
+
+bool needsBigTiff(const PagePlan& plan) {
+    for (const PlannedDirectory& directory : plan.directories)
+        for (const PlannedEntry& entry : directory.entries)
+            if (entry.source.count > UINT32_MAX ||
+                (entry.role == EntryRole::Copy && isEightByteType(entry.source.type)))
+                return true;
+    return false;
+}
+
+std::uint16_t outTypeOf(const PlannedEntry& entry, bool bigTiff) {
+    const std::uint16_t type = entry.source.type;
+    switch (entry.role) {
+    case EntryRole::Copy:
+        return type;
+    case EntryRole::Lengths:
+        return !bigTiff && isEightByteType(type) ? TiffType::Long : type;
+    case EntryRole::DataOffsets:
+        return bigTiff ? TiffType::Long8 : TiffType::Long;
+    case EntryRole::DirectoryOffsets:
+        if (type == TiffType::Ifd || type == TiffType::Ifd8)
+            return bigTiff ? TiffType::Ifd8 : TiffType::Ifd;
+        return bigTiff ? TiffType::Long8 : TiffType::Long;
+    }
+    return type;
+}
+
+void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
+    const DirectoryShape shape = DirectoryShape::of(plan.bigTiff);
+    std::uint64_t position = shape.headerSize();
+    for (PlannedDirectory& directory : plan.directories) {
+        if (directory.sourceOffset == 0)
+            continue;
+        directory.outOffset = position;
+        position = alignUp(position + shape.countSize + directory.entries.size() * shape.entrySize +
+                           shape.offsetSize);
+    }
+    for (PlannedDirectory& directory : plan.directories)
+        for (PlannedEntry& entry : directory.entries) {
+            entry.outType = outTypeOf(entry, plan.bigTiff);
+            const std::uint64_t size = entry.source.count * typeSize(entry.outType);
+            entry.outValueOffset = 0;
+            if (size > shape.offsetSize) {
+                entry.outValueOffset = position;
+                position = alignUp(position + size);
+                if (position > TiffLimits::maxPageFileSize(sourceSize))
+                    throw TiffError(plan.context + ": its tag values overlap too much to be "
+                                                   "copied; the file looks damaged");
+            }
+        }
+    plan.dataStart = position;
+}
+
+// Places the data and keeps the rewritten offsets of arrays short enough to stay inline.
+void placeData(const TiffSource& source, PagePlan& plan) {
+    DataWalker walker(source, plan);
+    plan.end = walker.walk([&plan](const DataGroup& group, std::uint64_t first,
+                                   std::span<const DataRange> ranges) {
+        PlannedEntry& entry = plan.directories[group.directory].entries[group.offsets];
+        if (entry.outValueOffset != 0)
+            return;
+        const unsigned width = typeSize(entry.outType);
+        for (std::size_t i = 0; i < ranges.size(); ++i)
+            plan.order.put(entry.outField.data() + (first + i) * width, ranges[i].output, width);
+    });
+}
+
+} // namespace
+
+PagePlan planPage(const TiffSource& source, std::size_t page) {
+    PagePlan plan;
+    plan.context = "page " + std::to_string(page + 1);
+    plan.order = source.order();
+    plan.directories = readDirectoryTree(source, source.pageOffset(page), plan.context);
+    for (std::uint32_t d = 0; d < plan.directories.size(); ++d)
+        for (const GroupKind& kind : groupKinds)
+            addGroup(plan, d, kind);
+    plan.bigTiff = needsBigTiff(plan);
+    for (;;) {
+        layoutMetadata(plan, source.size());
+        placeData(source, plan);
+        if (plan.bigTiff || plan.end <= UINT32_MAX)
+            return plan;
+        plan.bigTiff = true;
+    }
+}
+
+} // namespace plexifold::imaging

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "PagePlan.h"
+#include "RangeCopier.h"
+
+namespace plexifold::imaging {
+
+class OutputFile;
+class TiffSource;
+
+// Writes a planned page file: image data and the rewritten offset arrays first (a chunk
+// at a time), then the out-of-line values, the directories and the header.
+class PageWriter {
+public:
+    PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output);
+
+    /// Writes the whole file. Throws TiffError.
+    void write();
+
+    /// Plans page `page` (from 0) of `source` and writes it to `target` through a
+    /// temporary file that replaces the target only when complete. Returns the size of
+    /// the file written. Throws TiffError.
+    static std::uint64_t save(const TiffSource& source, std::size_t page,
+                              const std::filesystem::path& target);
+
+private:
+    void writeData();
+    void writeValues();
+    void writeValue(const PlannedEntry& entry);
+    void writeNarrowed(const PlannedEntry& entry);
+    void writeDirectories();
+    void writeHeader();
+    void fillInline(const PlannedEntry& entry, std::uint8_t* field) const;
+    std::vector<std::uint64_t> childOffsets(const PlannedEntry& entry) const;
+    void encode(std::span<const std::uint64_t> values, std::uint16_t type,
+                std::vector<std::uint8_t>& out) const;
+
+    const TiffSource& m_source;
+    const PagePlan& m_plan;
+    OutputFile& m_output;
+    RangeCopier m_copier;
+};
+
+} // namespace plexifold::imaging

@@ -1,0 +1,68 @@
+#include "RangeCopier.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "FileHandle.h"
+#include "OutputFile.h"
+#include "TiffError.h"
+
+namespace plexifold::imaging {
+
+RangeCopier::RangeCopier(const FileHandle& source, OutputFile& output, std::string context)
+    : m_source(source), m_output(output), m_context(std::move(context)) {}
+
+void RangeCopier::copy(std::uint64_t source, std::uint64_t output, std::uint64_t length) {
+    if (length == 0)
+        return;
+    if (m_pendingLength != 0 && source == m_pendingSource + m_pendingLength &&
+        output == m_pendingOutput + m_pendingLength) {
+        m_pendingLength += length;
+        return;
+    }
+    flush();
+    m_pendingSource = source;
+    m_pendingOutput = output;
+    m_pendingLength = length;
+}
+
+void RangeCopier::flush() {
+    if (m_pendingLength != 0)
+        copyNow(m_pendingSource, m_pendingOutput, std::exchange(m_pendingLength, 0));
+}
+
+void RangeCopier::copyNow(std::uint64_t source, std::uint64_t output, std::uint64_t length) {
+    while (length > 0) {
+        std::uint64_t n = 0;
+        if (!m_kernelRefuses) {
+            const auto copied = m_output.copyFrom(m_source, source, output, length);
+            m_kernelRefuses = !copied;
+            if (!copied)
+                continue;
+            n = *copied;
+        } else {
+            n = copyThroughBuffer(source, output, length);
+        }
+        if (n == 0)
+            sourceEnded();
+        source += n;
+        output += n;
+        length -= n;
+    }
+}
+
+std::uint64_t RangeCopier::copyThroughBuffer(std::uint64_t source, std::uint64_t output,
+                                             std::uint64_t length) {
+    m_buffer.resize(BufferSize);
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, BufferSize));
+    if (!m_source.readAt(source, m_buffer.data(), n))
+        sourceEnded();
+    m_output.write(output, m_buffer.data(), n);
+    return n;
+}
+
+void RangeCopier::sourceEnded() const {
+    throw TiffError(m_context + ": the file ended while its data was being copied");
+}
+
+} // namespace plexifold::imaging

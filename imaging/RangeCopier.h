@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plexifold::imaging {
+
+class FileHandle;
+class OutputFile;
+
+// Copies ranges of the source into the page file as raw bytes. A range that continues
+// the previous one in both files joins it, so that adjacent strips go in one copy. The
+// kernel copies (copy_file_range); where it refuses, a bounded buffer does.
+class RangeCopier {
+public:
+    /// `context` starts the message when the source ends early ("page 5").
+    RangeCopier(const FileHandle& source, OutputFile& output, std::string context);
+
+    /// Copies `length` bytes at `source` to `output`, now or at a later flush().
+    void copy(std::uint64_t source, std::uint64_t output, std::uint64_t length);
+
+    /// Copies what is still pending.
+    void flush();
+
+private:
+    static constexpr std::size_t BufferSize = 1024 * 1024;
+
+    void copyNow(std::uint64_t source, std::uint64_t output, std::uint64_t length);
+    std::uint64_t copyThroughBuffer(std::uint64_t source, std::uint64_t output,
+                                    std::uint64_t length);
+    [[noreturn]] void sourceEnded() const;
+
+    const FileHandle& m_source;
+    OutputFile& m_output;
+    std::string m_context;
+    std::uint64_t m_pendingSource = 0;
+    std::uint64_t m_pendingOutput = 0;
+    std::uint64_t m_pendingLength = 0;
+    bool m_kernelRefuses = false;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+} // namespace plexifold::imaging

@@ -1,0 +1,113 @@
+#include "TiffReader.h"
+
+#include <cstring>
+#include <string>
+
+#include "BlockReader.h"
+#include "FileHandle.h"
+#include "OffsetSet.h"
+#include "TiffError.h"
+
+namespace plexifold::imaging {
+namespace {
+
+// The entry count of the directory at `offset` when the whole directory (count,
+// entries, link) lies inside the file and has between 1 and the allowed number of entries.
+template <typename Reader>
+std::optional<std::uint64_t> entryCount(Reader&& read, std::uint64_t fileSize,
+                                        const TiffHeader& header, std::uint64_t offset) {
+    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    std::uint8_t bytes[8];
+    if (offset < shape.headerSize() || !read(offset, bytes, shape.countSize))
+        return std::nullopt;
+    const std::uint64_t count = header.order.get(bytes, shape.countSize);
+    if (count == 0 || count > TiffLimits::MaxEntriesPerDirectory)
+        return std::nullopt;
+    const std::uint64_t size = shape.countSize + count * shape.entrySize + shape.offsetSize;
+    if (size > fileSize || offset > fileSize - size)
+        return std::nullopt;
+    return count;
+}
+
+TiffEntry parseEntry(const std::uint8_t* bytes, const TiffHeader& header) {
+    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    TiffEntry entry;
+    entry.tag = static_cast<std::uint16_t>(header.order.get(bytes, 2));
+    entry.type = static_cast<std::uint16_t>(header.order.get(bytes + 2, 2));
+    entry.count = header.order.get(bytes + 4, shape.offsetSize);
+    std::memcpy(entry.field.data(), bytes + 4 + shape.offsetSize, shape.offsetSize);
+    return entry;
+}
+
+} // namespace
+
+TiffHeader readHeader(const FileHandle& file, std::uint64_t fileSize) {
+    if (fileSize == 0)
+        throw TiffError("the file is empty");
+    std::uint8_t bytes[16] = {};
+    const bool whole = file.readAt(0, bytes, fileSize < 16 ? fileSize : 16);
+    const bool little = bytes[0] == 'I' && bytes[1] == 'I';
+    const bool big = bytes[0] == 'M' && bytes[1] == 'M';
+    TiffHeader header{ByteOrder(big), false, 0};
+    const std::uint64_t magic = header.order.get(bytes + 2, 2);
+    if (!whole || fileSize < 4 || !(little || big) || (magic != 42 && magic != 43))
+        throw TiffError("not a TIFF file");
+    header.bigTiff = magic == 43;
+    if (fileSize < (header.bigTiff ? 16u : 8u))
+        throw TiffError("the file is cut short: its TIFF header is incomplete");
+    if (header.bigTiff) {
+        if (header.order.get(bytes + 4, 2) != 8 || header.order.get(bytes + 6, 2) != 0)
+            throw TiffError("not a TIFF file (a BigTIFF header of an unknown kind)");
+        header.firstDirectory = header.order.get(bytes + 8, 8);
+    } else {
+        header.firstDirectory = header.order.get(bytes + 4, 4);
+    }
+    return header;
+}
+
+std::vector<std::uint64_t> readPageChain(const FileHandle& file, std::uint64_t fileSize,
+                                         const TiffHeader& header) {
+    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    BlockReader reader(file, fileSize);
+    auto read = [&reader](std::uint64_t at, std::uint8_t* out, std::size_t length) {
+        return reader.read(at, out, length);
+    };
+    std::vector<std::uint64_t> pages;
+    OffsetSet seen;
+    std::uint64_t offset = header.firstDirectory;
+    while (offset != 0 && seen.insert(offset)) {
+        const auto count = entryCount(read, fileSize, header, offset);
+        std::uint8_t link[8];
+        if (!count ||
+            !read(offset + shape.countSize + *count * shape.entrySize, link, shape.offsetSize))
+            break;
+        if (pages.size() == TiffLimits::MaxPages)
+            throw TiffError("the file has more than " + std::to_string(TiffLimits::MaxPages) +
+                            " pages");
+        pages.push_back(offset);
+        offset = header.order.get(link, shape.offsetSize);
+    }
+    return pages;
+}
+
+std::optional<TiffDirectory> readDirectory(const FileHandle& file, std::uint64_t fileSize,
+                                           const TiffHeader& header, std::uint64_t offset) {
+    auto read = [&file](std::uint64_t at, std::uint8_t* out, std::size_t length) {
+        return file.readAt(at, out, length);
+    };
+    const auto count = entryCount(read, fileSize, header, offset);
+    if (!count)
+        return std::nullopt;
+    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    std::vector<std::uint8_t> bytes(*count * shape.entrySize + shape.offsetSize);
+    if (!file.readAt(offset + shape.countSize, bytes.data(), bytes.size()))
+        return std::nullopt;
+    TiffDirectory directory;
+    directory.entries.reserve(*count);
+    for (std::uint64_t i = 0; i < *count; ++i)
+        directory.entries.push_back(parseEntry(bytes.data() + i * shape.entrySize, header));
+    directory.next = header.order.get(bytes.data() + *count * shape.entrySize, shape.offsetSize);
+    return directory;
+}
+
+} // namespace plexifold::imaging

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "FileHandle.h"
+#include "TiffReader.h"
+
+namespace plexifold::imaging {
+
+// An open TIFF file and the list of its pages, shared by a document and the page
+// documents it hands out. The file is opened once; all reads are positioned.
+class TiffSource {
+public:
+    /// Opens `path` and reads its chain of pages. Throws TiffError with a reason a user
+    /// can act on when the file cannot be read, is not a TIFF file or has no page.
+    static std::shared_ptr<const TiffSource> open(const std::filesystem::path& path);
+
+    const FileHandle& file() const { return m_file; }
+    std::uint64_t size() const { return m_size; }
+    const TiffHeader& header() const { return m_header; }
+    ByteOrder order() const { return m_header.order; }
+    bool bigTiff() const { return m_header.bigTiff; }
+
+    std::size_t pageCount() const { return m_pages.size(); }
+    std::uint64_t pageOffset(std::size_t index) const { return m_pages.at(index); }
+
+    /// The directory at `offset`, or nothing when it cannot be read.
+    std::optional<TiffDirectory> directoryAt(std::uint64_t offset) const;
+
+    /// The size in bytes of an entry's value; nothing for an unknown type or an
+    /// impossible count.
+    std::optional<std::uint64_t> valueSize(const TiffEntry& entry) const;
+
+    /// True when the entry's value is held in the entry itself.
+    bool isInline(const TiffEntry& entry) const;
+
+    /// Where an out-of-line value starts in the file.
+    std::uint64_t valueOffset(const TiffEntry& entry) const;
+
+    /// True when the entry's value lies wholly inside the file (or in the entry itself).
+    bool valueInFile(const TiffEntry& entry) const;
+
+    /// Reads `length` bytes of an entry's value from byte `skip` on; false when the file
+    /// ended first.
+    bool readValue(const TiffEntry& entry, std::uint64_t skip, std::uint8_t* out,
+                   std::size_t length) const;
+
+private:
+    TiffSource(FileHandle file, std::uint64_t size, TiffHeader header,
+               std::vector<std::uint64_t> pages);
+
+    FileHandle m_file;
+    std::uint64_t m_size;
+    TiffHeader m_header;
+    std::vector<std::uint64_t> m_pages;
+};
+
+} // namespace plexifold::imaging

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Release into build-release/ and runs the split benchmark; options go to
+# bench/run.py (--runs N, --items fax,scan,lzw,tiled,many, --corpus DIR, ...).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-release --parallel "$(nproc)" --target plexifold-split make_corpus >&2
+exec python3 bench/run.py --build build-release "$@"
