@@ -7,7 +7,8 @@ namespace plexifold::fuzz {
 
 /// Writes small TIFF files of every kind the fuzz targets should start from into
 /// `folder`: each compression, both byte orders, BigTIFF, tiles, planes, several
-/// pages, and hand-made pages with EXIF, SubIFD and out-of-line private entries.
+/// pages, EXIF and GPS directories, SubIFDs, blobs and private tags, old-style JPEG
+/// and looping chains.
 /// Returns the paths written.
 std::vector<std::filesystem::path> writeSeedCorpus(const std::filesystem::path& folder);
 

@@ -11,10 +11,12 @@ shift
 dir=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPLEXIFOLD_FUZZ=ON -DPLEXIFOLD_BUILD_APP=OFF >/dev/null
-cmake --build "$dir" --parallel "$(nproc)" --target fuzz_seeds fuzz_load_save fuzz_round_trip
+cmake --build "$dir" --parallel "$(nproc)" --target fuzz_seeds fuzz_load_save fuzz_round_trip \
+    >/dev/null
 
 work=$dir/fuzz
-"$dir/bin/fuzz_seeds" "$work/seeds"
+# libtiff keeps what registering the fixtures' private tags allocates: not ours to free.
+ASAN_OPTIONS=detect_leaks=0 "$dir/bin/fuzz_seeds" "$work/seeds" >/dev/null
 # Scratch files of each input go to memory when it can.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 

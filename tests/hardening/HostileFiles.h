@@ -13,15 +13,16 @@ namespace plexifold::test {
 enum class Verdict {
     Refused, // the file is not loaded: no page is written
     FailsAt, // pages before `page` are written, page `page` fails
-    Splits,  // every page the chain reaches is written (bombs, loops)
+    Splits,  // every page the chain reaches is written (bombs, loops, a cut chain)
 };
 
 struct HostileFile {
     std::string name;
     std::function<std::vector<std::uint8_t>()> bytes;
     Verdict verdict;
-    int page = 0;      // FailsAt: the failing page; Splits: the pages written (from 1)
-    int pageCount = 0; // pages the splitter sees, which sets the page file names
+    int page = 0;                // FailsAt: the failing page; Splits: the pages written (from 1)
+    int pageCount = 0;           // pages the splitter sees, which sets the page file names
+    std::size_t stripBytes = 16; // each good page's first strip is pagePixels(page, stripBytes)
 };
 
 /// Names the file in test output.
@@ -29,11 +30,7 @@ inline void PrintTo(const HostileFile& file, std::ostream* out) {
     *out << file.name;
 }
 
-/// Every hostile file of the suite. Their good pages are 4 x 4 greyscale pages
-/// whose one strip holds kGoodPixels.
+/// Every hostile file of the suite.
 std::vector<HostileFile> hostileFiles();
-
-/// The pixels of every good page of hostileFiles().
-std::vector<std::uint8_t> goodPixels();
 
 } // namespace plexifold::test

@@ -6,8 +6,9 @@
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
 #include "LibtiffView.h"
-#include "RawTiff.h"
+#include "PageChain.h"
 #include "ScratchFolder.h"
+#include "TiffFixtures.h"
 
 // Oversized inputs: memory stays bounded and long directory chains are read in
 // linear time (a quadratic walk of these chains would outlast the test's timeout).
@@ -20,6 +21,7 @@ protected:
     std::string path(const std::string& name) const { return (m_folder.path() / name).string(); }
 
     void expectBoundedMemory(const ChildResult& run) const {
+        RecordProperty("peak_rss_kib", std::to_string(run.maxRssKiB));
         if (kMemoryIsMeasurable) {
             EXPECT_LT(run.maxRssKiB, kMemoryBoundKiB) << "peak resident memory in KiB";
         }
@@ -41,10 +43,14 @@ TEST_F(ResourceBounds, PageOfTenMillionStripsIsCopiedInBoundedMemory) {
         for (std::uint64_t i = 0; i < kStrips; ++i)
             pixels[i] = stripByte(i);
         const std::uint64_t data = tiff.append(pixels);
-        tiff.setFirstIfd(tiff.appendIfd(stripPageEntries(
-            1, kStrips, 1, kStrips, [data](std::uint64_t i) { return data + i; },
-            [](std::uint64_t) { return 1; })));
-        tiff.save(path("strips.tif"));
+        auto entries = tiff.greyPage(1, 1, {data}, {1});
+        entries[1] = tiff.longs(257, {kStrips});
+        entries[5] = longArray(false, 273, kStrips, [data](std::uint64_t i) {
+            return static_cast<std::uint32_t>(data + i);
+        });
+        entries[8] = longArray(false, 279, kStrips, [](std::uint64_t) { return 1; });
+        tiff.setFirstDirectory(tiff.addDirectory(entries));
+        writeFileBytes(path("strips.tif"), tiff.data());
     } // released before the child is forked, see ChildProcess
 
     const ChildResult run = runChild({kSplitBinary, "--quiet", path("strips.tif")});
@@ -59,12 +65,13 @@ TEST_F(ResourceBounds, PageOfTenMillionStripsIsCopiedInBoundedMemory) {
             << "strip " << strip;
 }
 
-TEST_F(ResourceBounds, HundredThousandPagesAreSplitInBoundedMemory) {
+// Writing 100,000 page files takes tens of seconds: bench/many_pages.sh runs this.
+TEST_F(ResourceBounds, DISABLED_HundredThousandPagesAreSplitInBoundedMemory) {
     constexpr int kPages = 100'000;
     {
         RawTiff tiff;
         appendPageChain(tiff, kPages);
-        tiff.save(path("many.tif"));
+        writeFileBytes(path("many.tif"), tiff.data());
     }
 
     const ChildResult run = runChild({kSplitBinary, path("many.tif")});
@@ -92,8 +99,8 @@ TEST_F(ResourceBounds, LongAndLoopingChainsNameEachPageOnce) {
             RawTiff tiff;
             const auto ifds = appendPageChain(tiff, kPages);
             if (c.loopTo >= 0)
-                tiff.setNextIfd(ifds.back(), ifds[static_cast<std::size_t>(c.loopTo)]);
-            tiff.save(file);
+                tiff.setNext(ifds.back(), ifds[static_cast<std::size_t>(c.loopTo)]);
+            writeFileBytes(file, tiff.data());
         }
 
         const ChildResult run = runChild({kSplitBinary, "--dry-run", file});
@@ -103,6 +110,23 @@ TEST_F(ResourceBounds, LongAndLoopingChainsNameEachPageOnce) {
         EXPECT_TRUE(run.out.ends_with(path(std::string(c.name) + "_page_100000.tif\n"))) << c.name;
         expectBoundedMemory(run);
     }
+}
+
+// A chain of more directories than a file may have pages (2^20) is refused without
+// ever holding more than that many.
+TEST_F(ResourceBounds, ChainBeyondThePageLimitIsRefusedInBoundedMemory) {
+    {
+        RawTiff tiff;
+        appendPageChain(tiff, (1u << 20) + 1);
+        writeFileBytes(path("endless.tif"), tiff.data());
+    }
+
+    const ChildResult run = runChild({kSplitBinary, "--quiet", path("endless.tif")});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.err.rfind("plexifold-split: " + path("endless.tif") + ": ", 0), 0u) << run.err;
+    expectBoundedMemory(run);
+    EXPECT_EQ(folderEntries(m_folder.path().string()), std::vector<std::string>{"endless.tif"});
 }
 
 } // namespace
