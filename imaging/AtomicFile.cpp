@@ -24,26 +24,33 @@ std::string randomSuffix() {
 
 } // namespace
 
+// The folder is held open and every name is used relative to it: when the folder is
+// moved or deleted while the page is written, the temporary file is still removed.
 AtomicFile::AtomicFile(const std::filesystem::path& target) : m_target(target) {
-    const std::string name = target.filename().string();
-    if (name.empty())
+    m_name = target.filename().string();
+    if (m_name.empty())
         fail(EISDIR);
     const std::filesystem::path folder = target.parent_path();
+    m_folder = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0)
+        fail(errno);
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = folder / ("." + name + "." + randomSuffix());
-        m_fd = ::open(m_temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        m_temporary = "." + m_name + "." + randomSuffix();
+        m_fd = ::openat(m_folder, m_temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                        0666);
         if (m_fd < 0 && errno != EEXIST && errno != EINTR)
-            fail(errno);
+            failAndClose(errno);
     }
     if (m_fd < 0)
-        fail(EEXIST);
+        failAndClose(EEXIST);
 }
 
 AtomicFile::~AtomicFile() {
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_committed)
-        ::unlink(m_temporary.c_str());
+        ::unlinkat(m_folder, m_temporary.c_str(), 0);
+    ::close(m_folder);
 }
 
 void AtomicFile::commit() {
@@ -51,9 +58,14 @@ void AtomicFile::commit() {
     m_fd = -1;
     if (::close(fd) != 0 && errno != EINTR)
         fail(errno);
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+    if (::renameat(m_folder, m_temporary.c_str(), m_folder, m_name.c_str()) != 0)
         fail(errno);
     m_committed = true;
+}
+
+void AtomicFile::failAndClose(int error) {
+    ::close(m_folder);
+    fail(error);
 }
 
 void AtomicFile::fail(int error) const {

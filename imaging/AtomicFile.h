@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace plexifold::imaging {
 
@@ -24,9 +25,12 @@ public:
 
 private:
     [[noreturn]] void fail(int error) const;
+    [[noreturn]] void failAndClose(int error);
 
     std::filesystem::path m_target;
-    std::filesystem::path m_temporary;
+    std::string m_name;      // the target's file name
+    std::string m_temporary; // the temporary file's name, in the same folder
+    int m_folder = -1;
     int m_fd = -1;
     bool m_committed = false;
 };
