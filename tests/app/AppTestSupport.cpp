@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <stdexcept>
 #include <tiffio.h>
+
+#include "TiffFixtures.h"
 #include <vector>
 
 namespace plexifold::test {
@@ -39,14 +41,7 @@ void touchFiles(const QString& folder, const QStringList& names) {
 }
 
 int tiffPageCount(const QString& path) {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif)
-        return -1;
-    int count = 1;
-    while (TIFFReadDirectory(tif))
-        ++count;
-    TIFFClose(tif);
-    return count;
+    return plexifold::test::countDirectories(QFile::encodeName(path).toStdString());
 }
 
 bool tiffReadsCompletely(const QString& path) {

@@ -26,12 +26,7 @@ CliRun runCli(const QStringList& arguments) {
 }
 
 bool isSinglePageTiff(const QString& path) {
-    TIFF* tif = TIFFOpen(path.toUtf8().constData(), "r");
-    if (!tif)
-        return false;
-    const bool single = !TIFFReadDirectory(tif);
-    TIFFClose(tif);
-    return single;
+    return plexifold::test::countDirectories(path.toStdString()) == 1;
 }
 
 TEST(Cli, AnswersHelpVersionAndUsageErrors) {

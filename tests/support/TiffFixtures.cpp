@@ -196,6 +196,16 @@ void writeMultipageTiff(const std::string& path, int pageCount, const FileSpec& 
     writeTiff(path, pages, file);
 }
 
+int countDirectories(const std::string& path) {
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(path.c_str(), "r"));
+    if (!tif)
+        return -1;
+    int count = 1;
+    while (TIFFReadDirectory(tif.get()))
+        ++count;
+    return count;
+}
+
 std::vector<std::uint8_t> readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
