@@ -30,20 +30,24 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
     const auto chunk =
         static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));
     std::vector<std::uint64_t> offsetChunk(chunk);
-    std::vector<std::uint64_t> lengthChunk(lengths ? chunk : 0);
+    std::vector<std::uint64_t> lengthChunk(chunk);
+    std::vector<std::uint64_t> runs(chunk);
     std::vector<DataRange> ranges(chunk);
     std::uint64_t first = 0;
     while (const std::size_t n = offsets.read(offsetChunk.data(), offsetChunk.size())) {
         if (lengths && lengths->read(lengthChunk.data(), n) != n)
             throw TiffError(m_plan.where(group.directory) + ": too few byte counts");
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint64_t offset = offsetChunk[i];
-            const std::uint64_t length =
-                lengths ? lengthChunk[i] : tableLength(group, offset, first + i);
-            if (length > m_source.size() || offset > m_source.size() - length)
+            if (!lengths)
+                lengthChunk[i] = tableLength(group, offsetChunk[i], first + i);
+            if (lengthChunk[i] > m_source.size() ||
+                offsetChunk[i] > m_source.size() - lengthChunk[i])
                 pastEnd(group, first + i);
-            const DataPlacer::Place place = placer.place(offset, length);
-            ranges[i] = {offset, length, place.offset, place.repeated};
+        }
+        measureRuns(offsetChunk.data(), lengthChunk.data(), n, runs.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const DataPlacer::Place place = placer.place(offsetChunk[i], lengthChunk[i], runs[i]);
+            ranges[i] = {offsetChunk[i], lengthChunk[i], place.offset, place.repeated};
             // Checked at each range, so that the sum cannot overflow either.
             if (placer.end() > TiffLimits::maxPageFileSize(m_source.size()))
                 throw TiffError(m_plan.where(group.directory) +
@@ -52,6 +56,15 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
         }
         visit(group, first, std::span<const DataRange>(ranges.data(), n));
         first += n;
+    }
+}
+
+void DataWalker::measureRuns(const std::uint64_t* offsets, const std::uint64_t* lengths,
+                             std::size_t n, std::uint64_t* runs) {
+    // Every range lies inside the file, so a run of contiguous ones cannot overflow.
+    for (std::size_t i = n; i-- > 0;) {
+        const bool joined = i + 1 < n && offsets[i] + lengths[i] == offsets[i + 1];
+        runs[i] = lengths[i] + (joined ? runs[i + 1] : 0);
     }
 }
 
