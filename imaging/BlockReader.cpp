@@ -13,6 +13,8 @@ BlockReader::BlockReader(const FileHandle& file, std::uint64_t fileSize)
 bool BlockReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t length) {
     if (length > m_size || offset > m_size - length)
         return false;
+    if (length >= BlockSize)
+        return m_file.readAt(offset, out, length);
     while (length > 0) {
         const Block* block = load(offset / BlockSize);
         if (!block)

@@ -75,7 +75,7 @@ std::uint64_t DataWalker::tableLength(const DataGroup& group, std::uint64_t offs
     // A Huffman table: 16 counts of codes by length, then one byte a code.
     std::uint8_t counts[16];
     if (m_source.size() < 16 || offset > m_source.size() - 16 ||
-        !m_source.file().readAt(offset, counts, 16))
+        !m_source.readAt(offset, counts, 16))
         pastEnd(group, index);
     std::uint64_t length = 16;
     for (const std::uint8_t count : counts)
