@@ -28,6 +28,8 @@ std::optional<TiffDirectory> TiffSource::directoryAt(std::uint64_t offset) const
 }
 
 bool TiffSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const {
+    if (length >= BlockReader::BlockSize)
+        return length <= m_size && offset <= m_size - length && m_file.readAt(offset, out, length);
     const std::lock_guard lock(m_blocksLock);
     return m_blocks.read(offset, out, length);
 }
