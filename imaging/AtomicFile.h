@@ -1,16 +1,19 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace plexifold::imaging {
 
-// A new file that appears at its target only when complete: it is written as a
-// temporary file beside the target (".NAME.XXXXXX", permissions after the umask) and
-// renamed over the target by commit(). Until then the target is untouched; the
-// temporary file is removed unless committed.
+// A new file that appears at its target only when complete. It is written as a file with
+// no name in the target's folder (O_TMPFILE) and linked in by commit(): at the target when
+// nothing is there, else under a temporary name (".NAME.XXXXXX") renamed over the target.
+// Where the file system cannot make unnamed files, the temporary name is used from the
+// start. Permissions follow the umask. Until commit() the target is untouched; a file
+// not committed leaves nothing behind.
 class AtomicFile {
 public:
-    /// Creates the temporary file. Throws TiffError ("cannot write TARGET: reason").
+    /// Creates the file. Throws TiffError ("cannot write TARGET: reason").
     explicit AtomicFile(const std::filesystem::path& target);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -19,14 +22,24 @@ public:
     int fd() const { return m_fd; }
     const std::filesystem::path& target() const { return m_target; }
 
-    /// Closes the temporary file and renames it over the target. Throws TiffError.
+    /// Closes the file and puts it at the target. Throws TiffError.
     void commit();
 
+    /// Makes new AtomicFiles use a temporary name from the start, as where unnamed files
+    /// are not supported.
+    static void useNamedFilesForTesting(bool named);
+
 private:
+    bool openUnnamed();
+    void openNamed();
+    bool linkAtTarget();
+    void linkUnderTemporaryName();
+    void closeFile();
     [[noreturn]] void fail(int error) const;
 
     std::filesystem::path m_target;
-    std::filesystem::path m_temporary;
+    std::filesystem::path m_temporary; // "" while the file has no name
+    std::string m_procPath;            // "/proc/self/fd/N" of an unnamed file
     int m_fd = -1;
     bool m_committed = false;
 };
