@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "TiffTypes.h"
@@ -16,8 +17,9 @@ class ArrayReader {
 public:
     static constexpr std::size_t ChunkSize = 64 * 1024;
 
-    /// `entry` must have an offset type and a value inside the file.
-    ArrayReader(const TiffSource& source, const TiffEntry& entry);
+    /// `entry` must have an offset type and a value inside the file. `context` ("page 5")
+    /// starts the message of a failure.
+    ArrayReader(const TiffSource& source, const TiffEntry& entry, std::string context);
 
     std::uint64_t size() const { return m_entry.count; }
 
@@ -28,6 +30,7 @@ public:
 private:
     const TiffSource& m_source;
     TiffEntry m_entry;
+    std::string m_context;
     unsigned m_width;
     std::uint64_t m_next = 0;
     std::vector<std::uint8_t> m_raw;

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
-#include <utility>
 
 #include "TiffError.h"
 
@@ -25,12 +24,8 @@ std::string randomSuffix() {
     return suffix;
 }
 
-std::filesystem::path folderOf(const std::filesystem::path& target) {
-    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-}
-
-std::filesystem::path temporaryName(const std::filesystem::path& target) {
-    return folderOf(target) / ("." + target.filename().string() + "." + randomSuffix());
+std::string folderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path().string() : std::string(".");
 }
 
 // An unnamed file is linked in through its /proc entry (linkat with AT_EMPTY_PATH would
@@ -42,35 +37,36 @@ bool unnamedFilesUsable() {
 
 } // namespace
 
-AtomicFile::AtomicFile(const std::filesystem::path& target) : m_target(target) {
-    if (target.filename().empty())
+AtomicFile::AtomicFile(const std::filesystem::path& target)
+    : m_target(target), m_name(target.filename().string()) {
+    if (m_name.empty())
         fail(EISDIR);
     if (!openUnnamed())
         openNamed();
 }
 
 AtomicFile::~AtomicFile() {
-    if (m_fd >= 0)
-        ::close(m_fd);
     if (!m_committed && !m_temporary.empty())
-        ::unlink(m_temporary.c_str());
+        ::unlinkat(m_folder.fd(), m_temporary.c_str(), 0);
 }
 
 void AtomicFile::commit() {
-    if (m_temporary.empty() && linkAtTarget()) {
-        try {
-            closeFile();
-        } catch (const TiffError&) {
-            ::unlink(m_target.c_str()); // published already: it must not stay there
-            throw;
+    if (m_temporary.empty()) {
+        if (linkAtTarget()) {
+            try {
+                closeFile();
+            } catch (const TiffError&) {
+                ::unlink(m_target.c_str()); // published already: it must not stay there
+                throw;
+            }
+            m_committed = true;
+            return;
         }
-        m_committed = true;
-        return;
-    }
-    if (m_temporary.empty())
+        openFolder();
         linkUnderTemporaryName();
+    }
     closeFile();
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+    if (::renameat(m_folder.fd(), m_temporary.c_str(), m_folder.fd(), m_name.c_str()) != 0)
         fail(errno);
     m_committed = true;
 }
@@ -82,11 +78,13 @@ void AtomicFile::useNamedFilesForTesting(bool named) {
 bool AtomicFile::openUnnamed() {
     if (!unnamedFilesUsable())
         return false;
+    int fd;
     do
-        m_fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    while (m_fd < 0 && errno == EINTR);
-    if (m_fd >= 0) {
-        m_procPath = "/proc/self/fd/" + std::to_string(m_fd);
+        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        m_file = FileHandle(fd, m_target.string());
+        m_procPath = "/proc/self/fd/" + std::to_string(fd);
         return true;
     }
     // Kernels and file systems without unnamed files say so in one of these ways.
@@ -96,18 +94,27 @@ bool AtomicFile::openUnnamed() {
 }
 
 void AtomicFile::openNamed() {
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = temporaryName(m_target);
-        m_fd = ::open(m_temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (m_fd < 0 && errno != EEXIST && errno != EINTR) {
-            m_temporary.clear();
-            fail(errno);
+    openFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        const int fd =
+            ::openat(m_folder.fd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_file = FileHandle(fd, m_target.string());
+            m_temporary = name;
+            return;
         }
+        if (errno != EEXIST && errno != EINTR)
+            fail(errno);
     }
-    if (m_fd < 0) {
-        m_temporary.clear();
-        fail(EEXIST);
-    }
+    fail(EEXIST);
+}
+
+void AtomicFile::openFolder() {
+    const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    m_folder = FileHandle(fd, folderOf(m_target));
 }
 
 // Links the unnamed file at the target; false when something is there already.
@@ -121,9 +128,9 @@ bool AtomicFile::linkAtTarget() {
 
 void AtomicFile::linkUnderTemporaryName() {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path name = temporaryName(m_target);
-        if (::linkat(AT_FDCWD, m_procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
-            0) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        if (::linkat(AT_FDCWD, m_procPath.c_str(), m_folder.fd(), name.c_str(),
+                     AT_SYMLINK_FOLLOW) == 0) {
             m_temporary = name;
             return;
         }
@@ -134,9 +141,8 @@ void AtomicFile::linkUnderTemporaryName() {
 }
 
 void AtomicFile::closeFile() {
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0 && errno != EINTR)
-        fail(errno);
+    if (const int error = m_file.close())
+        fail(error);
 }
 
 void AtomicFile::fail(int error) const {

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "FileHandle.h"
+
 namespace plexifold::imaging {
 
 // A new file that appears at its target only when complete. It is written as a file with
@@ -10,7 +12,8 @@ namespace plexifold::imaging {
 // nothing is there, else under a temporary name (".NAME.XXXXXX") renamed over the target.
 // Where the file system cannot make unnamed files, the temporary name is used from the
 // start. Permissions follow the umask. Until commit() the target is untouched; a file
-// not committed leaves nothing behind.
+// not committed leaves nothing behind. Temporary names are used relative to the folder,
+// held open, so that they are removed even when the folder moves meanwhile.
 class AtomicFile {
 public:
     /// Creates the file. Throws TiffError ("cannot write TARGET: reason").
@@ -19,7 +22,7 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    int fd() const { return m_fd; }
+    int fd() const { return m_file.fd(); }
     const std::filesystem::path& target() const { return m_target; }
 
     /// Closes the file and puts it at the target. Throws TiffError.
@@ -32,15 +35,18 @@ public:
 private:
     bool openUnnamed();
     void openNamed();
+    void openFolder();
     bool linkAtTarget();
     void linkUnderTemporaryName();
     void closeFile();
     [[noreturn]] void fail(int error) const;
 
     std::filesystem::path m_target;
-    std::filesystem::path m_temporary; // "" while the file has no name
-    std::string m_procPath;            // "/proc/self/fd/N" of an unnamed file
-    int m_fd = -1;
+    std::string m_name;      // the target's file name
+    FileHandle m_folder;     // opened for temporary names only
+    std::string m_temporary; // the temporary name in the folder; "" while the file has none
+    std::string m_procPath;  // "/proc/self/fd/N" of an unnamed file
+    FileHandle m_file;
     bool m_committed = false;
 };
 

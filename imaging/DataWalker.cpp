@@ -22,10 +22,11 @@ std::uint64_t DataWalker::walk(const Visitor& visit) {
 
 void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Visitor& visit) {
     const PlannedDirectory& directory = m_plan.directories[group.directory];
-    ArrayReader offsets(m_source, directory.entries[group.offsets].source);
+    const std::string where = m_plan.where(group.directory);
+    ArrayReader offsets(m_source, directory.entries[group.offsets].source, where);
     std::optional<ArrayReader> lengths;
     if (group.kind == LengthKind::Listed)
-        lengths.emplace(m_source, directory.entries[group.lengths].source);
+        lengths.emplace(m_source, directory.entries[group.lengths].source, where);
     // Sized to the array, so that a page of one strip does not clear megabytes.
     const auto chunk =
         static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));

@@ -15,6 +15,14 @@ bool OffsetSet::insert(std::uint64_t offset) {
     return true;
 }
 
+bool OffsetSet::contains(std::uint64_t offset) const {
+    for (std::size_t slot = slotOf(offset); m_slots[slot] != 0;
+         slot = (slot + 1) & (m_slots.size() - 1))
+        if (m_slots[slot] == offset)
+            return true;
+    return false;
+}
+
 void OffsetSet::grow() {
     std::vector<std::uint64_t> old(m_slots.size() * 2);
     old.swap(m_slots);

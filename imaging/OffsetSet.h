@@ -12,6 +12,8 @@ class OffsetSet {
 public:
     /// Adds `offset`, which must not be 0. False when it was there already.
     bool insert(std::uint64_t offset);
+    /// True when `offset` was added before.
+    bool contains(std::uint64_t offset) const;
 
     std::size_t size() const { return m_count; }
 

@@ -1,6 +1,7 @@
 #include "PagePlanner.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "DataWalker.h"
 #include "DirectoryTree.h"
@@ -141,6 +142,14 @@ void placeData(const TiffSource& source, PagePlan& plan) {
     });
 }
 
+// A page without its size is no image: no reader could open the file written from it.
+void checkDimensions(const PagePlan& plan) {
+    for (const auto& [tag, name] : {std::pair<std::uint16_t, const char*>{256, "ImageWidth"},
+                                    std::pair<std::uint16_t, const char*>{257, "ImageLength"}})
+        if (!findTag(plan.directories.front(), tag))
+            throw TiffError(plan.context + ": " + name + " is missing");
+}
+
 } // namespace
 
 PagePlan planPage(const TiffSource& source, std::size_t page) {
@@ -148,6 +157,7 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
     plan.context = "page " + std::to_string(page + 1);
     plan.order = source.order();
     plan.directories = readDirectoryTree(source, source.pageOffset(page), plan.context);
+    checkDimensions(plan);
     for (std::uint32_t d = 0; d < plan.directories.size(); ++d)
         for (const GroupKind& kind : groupKinds)
             addGroup(plan, d, kind);

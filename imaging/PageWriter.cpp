@@ -84,7 +84,7 @@ void PageWriter::writeValue(const PlannedEntry& entry) {
 
 // Byte counts stored as LONG8 going into a TIFF file, a chunk at a time.
 void PageWriter::writeNarrowed(const PlannedEntry& entry) {
-    ArrayReader reader(m_source, entry.source);
+    ArrayReader reader(m_source, entry.source, m_plan.context);
     std::vector<std::uint64_t> values(
         static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, reader.size())));
     std::vector<std::uint8_t> bytes;
@@ -147,7 +147,7 @@ void PageWriter::fillInline(const PlannedEntry& entry, std::uint8_t* field) cons
         std::memcpy(field, bytes.data(), bytes.size());
     } else if (entry.outType != entry.source.type) {
         std::vector<std::uint64_t> values(entry.source.count);
-        ArrayReader(m_source, entry.source).read(values.data(), values.size());
+        ArrayReader(m_source, entry.source, m_plan.context).read(values.data(), values.size());
         encode(values, entry.outType, bytes);
         std::memcpy(field, bytes.data(), bytes.size());
     } else if (!m_source.readValue(entry.source, 0, field, size)) {

@@ -70,15 +70,17 @@ std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& 
     std::vector<std::uint64_t> pages;
     OffsetSet seen;
     std::uint64_t offset = header.firstDirectory;
-    while (offset != 0 && seen.insert(offset)) {
+    while (offset != 0 && !seen.contains(offset)) {
         const auto count = entryCount(reader, header, offset);
         std::uint8_t link[8];
         if (!count || !reader.read(offset + shape.countSize + *count * shape.entrySize, link,
                                    shape.offsetSize))
             break;
+        // Checked before the set grows: it never holds more than MaxPages offsets.
         if (pages.size() == TiffLimits::MaxPages)
             throw TiffError("the file has more than " + std::to_string(TiffLimits::MaxPages) +
                             " pages");
+        seen.insert(offset);
         pages.push_back(offset);
         offset = header.order.get(link, shape.offsetSize);
     }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The program's one setting, kept per user: on Windows in the registry under
+// HKEY_CURRENT_USER, elsewhere in Qt's settings file for the user
+// ($XDG_CONFIG_HOME/Plexifold/Plexifold.conf for the key path "SOFTWARE\Plexifold").
+namespace plexifold {
+
+enum class RegistryRoot { CurrentUser };
+
+/// The string stored under `keyPath` and `valueName`, unchanged; "" when there is
+/// none, when the value is not a string, or when the store cannot be read or parsed.
+QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName);
+
+/// Stores `text` unchanged under `keyPath` and `valueName`, creating what is missing.
+/// Failures are silent: the caller goes on as if the value had been stored.
+void WriteRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName,
+                         const QString& text);
+
+} // namespace plexifold

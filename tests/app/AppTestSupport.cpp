@@ -1,0 +1,100 @@
+#include "AppTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <stdexcept>
+#include <tiffio.h>
+#include <vector>
+
+namespace plexifold::test {
+
+QString settingsFilePath() {
+    return QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) +
+           QStringLiteral("/Plexifold/Plexifold.conf");
+}
+
+void clearSettings() {
+    QDir(QFileInfo(settingsFilePath()).path()).removeRecursively();
+}
+
+void storeFolder(const QString& folder) {
+    QSettings settings(settingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("DEFAULT_PATH"), folder);
+}
+
+QString storedFolder() {
+    if (!QFile::exists(settingsFilePath()))
+        return {};
+    const QSettings settings(settingsFilePath(), QSettings::IniFormat);
+    return settings.value(QStringLiteral("DEFAULT_PATH")).toString();
+}
+
+void touchFiles(const QString& folder, const QStringList& names) {
+    for (const QString& name : names) {
+        QFile file(folder + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot create " + file.fileName().toStdString());
+    }
+}
+
+int tiffPageCount(const QString& path) {
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    if (!tif)
+        return -1;
+    int count = 1;
+    while (TIFFReadDirectory(tif))
+        ++count;
+    TIFFClose(tif);
+    return count;
+}
+
+bool tiffReadsCompletely(const QString& path) {
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    if (!tif)
+        return false;
+    bool ok = true;
+    do {
+        std::vector<unsigned char> row(static_cast<std::size_t>(TIFFScanlineSize(tif)));
+        std::uint32_t height = 0;
+        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+        for (std::uint32_t y = 0; ok && y < height; ++y)
+            ok = TIFFReadScanline(tif, row.data(), y, 0) >= 0;
+    } while (ok && TIFFReadDirectory(tif));
+    TIFFClose(tif);
+    return ok;
+}
+
+QStringList pageFilesIn(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*_page_*")}, QDir::Files, QDir::Name);
+}
+
+Prompts ScriptedPrompts::prompts() {
+    Prompts prompts;
+    prompts.browseForFolder = [this](QWidget* owner, const QString& prompt) {
+        pickerPrompts.append(prompt);
+        pickerOwner = owner;
+        if (!pickerError.isEmpty())
+            throw std::runtime_error(pickerError.toStdString());
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    };
+    prompts.showMessage = [this](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
+        const auto* txtPath = owner->findChild<QLineEdit*>(QStringLiteral("txtPath"));
+        messages.append({icon, text, txtPath->text()});
+        if (whileMessageOpen)
+            whileMessageOpen();
+    };
+    return prompts;
+}
+
+Controls::Controls(frmMain& window)
+    : txtPath(window.findChild<QLineEdit*>(QStringLiteral("txtPath"))),
+      cmdBrowse(window.findChild<QPushButton*>(QStringLiteral("cmdBrowse"))),
+      cmdConvert(window.findChild<QPushButton*>(QStringLiteral("cmdConvert"))),
+      ProgressBar1(window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))),
+      lblProgress(window.findChild<QLabel*>(QStringLiteral("lblProgress"))) {
+    if (!txtPath || !cmdBrowse || !cmdConvert || !ProgressBar1 || !lblProgress)
+        throw std::runtime_error("a control of the window is missing");
+}
+
+} // namespace plexifold::test

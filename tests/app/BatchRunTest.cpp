@@ -1,0 +1,238 @@
+// "&Execute": every listed file is split, with progress, and the run ends with a box.
+#include "AppTestSupport.h"
+#include "TiffFixtures.h"
+
+using namespace plexifold;
+using namespace plexifold::test;
+
+namespace {
+
+// What the window shows at one moment of a run.
+struct Snapshot {
+    QString caption;
+    QString label;
+    bool labelVisible = false;
+    bool anyInputEnabled = false;
+    QString stored;
+
+    static Snapshot of(frmMain& window) {
+        const Controls c(window);
+        return {window.windowTitle(), c.lblProgress->text(), c.lblProgress->isVisible(),
+                c.cmdConvert->isEnabled() || c.txtPath->isEnabled() || c.cmdBrowse->isEnabled(),
+                storedFolder()};
+    }
+};
+
+void writeTiff(const QString& path, int pages) {
+    writeMultipageTiff(QFile::encodeName(path).toStdString(), pages);
+}
+
+} // namespace
+
+class BatchRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        clearSettings();
+        m_prompts = {};
+        m_pages.clear();
+        m_barValues.clear();
+        m_whileBoxOpen.clear();
+        m_folder.emplace();
+        m_prompts.whileMessageOpen = [this] { m_whileBoxOpen.append(Snapshot::of(*m_window)); };
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void splitsEveryListedFile() {
+        writeTiff(path("c.tif"), 12);
+        writeTiff(path("a.tif"), 3);
+        writeTiff(path("b.TIFF"), 1);
+        runOnce();
+
+        QCOMPARE(m_prompts.messages.size(), 1);
+        QCOMPARE(m_prompts.messages[0].icon, QMessageBox::Information);
+        QCOMPARE(m_prompts.messages[0].text, QStringLiteral("Done!"));
+        QStringList expected{"a_page_1.tif", "a_page_2.tif", "a_page_3.tif", "b_page_1.TIFF"};
+        for (int page = 1; page <= 12; ++page)
+            expected.append(QStringLiteral("c_page_%1.tif").arg(page, 2, 10, QChar(u'0')));
+        QCOMPARE(pageFilesIn(m_folder->path()), expected);
+        for (const QString& name : expected)
+            QCOMPARE(tiffPageCount(path(name)), 1);
+
+        // Every page was shown, in list order, with the inputs off and the folder stored.
+        QCOMPARE(m_pages.size(), 16);
+        QCOMPARE(m_pages.first().caption, QStringLiteral("Processing a.tif (1 from 3)"));
+        QCOMPARE(m_pages[3].caption, QStringLiteral("Processing b.TIFF (1 from 1)"));
+        QCOMPARE(m_pages.last().caption, QStringLiteral("Processing c.tif (12 from 12)"));
+        for (const Snapshot& page : std::as_const(m_pages)) {
+            QCOMPARE(page.label, page.caption);
+            QVERIFY(page.labelVisible);
+            QVERIFY(!page.anyInputEnabled);
+            QCOMPARE(page.stored, m_folder->path());
+        }
+        QCOMPARE(*std::max_element(m_barValues.begin(), m_barValues.end()), 12);
+
+        // While the box is open: caption reset, label still there, inputs still off.
+        QCOMPARE(m_whileBoxOpen.size(), 1);
+        QCOMPARE(m_whileBoxOpen[0].caption, QStringLiteral("Plexifold"));
+        QCOMPARE(m_whileBoxOpen[0].label, QStringLiteral("Processing c.tif (12 from 12)"));
+        QVERIFY(m_whileBoxOpen[0].labelVisible);
+        QVERIFY(!m_whileBoxOpen[0].anyInputEnabled);
+
+        // After it: back to idle, the bar at its minimum.
+        const Controls c(*m_window);
+        QVERIFY(!c.lblProgress->isVisible());
+        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled() && c.cmdBrowse->isEnabled());
+        QCOMPARE(c.ProgressBar1->value(), c.ProgressBar1->minimum());
+    }
+
+    void failingFilesAreNamedAndTheOthersSplit() {
+        writeTiff(path("a.tif"), 2);
+        writeFileBytes(path("bad.tif").toStdString(),
+                       {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F'});
+        writeTiff(path("c.tif"), 3);
+        QVERIFY(QDir(m_folder->path()).mkdir("c_page_2.tif")); // stands where page 2 must go
+        writeTiff(path("d.tif"), 2);
+        runOnce();
+
+        QCOMPARE(m_prompts.messages.size(), 1);
+        const auto& box = m_prompts.messages[0];
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        const QStringList lines = box.text.split(u'\n');
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QStringLiteral("Done!"));
+        QCOMPARE(lines[1], QString());
+        QCOMPARE(lines[2], QStringLiteral("2 of 4 files could not be split:"));
+        QVERIFY2(lines[3].startsWith("bad.tif: ") && lines[3].size() > 9, qPrintable(lines[3]));
+        QVERIFY2(lines[4].startsWith("c.tif: ") && lines[4].size() > 7, qPrintable(lines[4]));
+        QCOMPARE(pageFilesIn(m_folder->path()),
+                 (QStringList{"a_page_1.tif", "a_page_2.tif", "c_page_1.tif", "d_page_1.tif",
+                              "d_page_2.tif"}));
+        QVERIFY(QFileInfo(path("c_page_2.tif")).isDir());
+        QVERIFY(Controls(*m_window).cmdConvert->isEnabled());
+    }
+
+    // The page files of a run are not in the list; a second run splits the same names.
+    void secondRunSplitsTheSameNames() {
+        writeTiff(path("a.tif"), 2);
+        writeTiff(path("b.tif"), 3);
+        runOnce();
+        const QList<Snapshot> first = m_pages;
+        m_pages.clear();
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 20000);
+        QCOMPARE(captions(m_pages), captions(first));
+        QCOMPARE(m_prompts.messages[1].text, QStringLiteral("Done!"));
+        QCOMPARE(pageFilesIn(m_folder->path()).size(), 5);
+    }
+
+    // Names that look like markup or hold a title's "modified" mark are shown as they are.
+    void namesAreShownAsText() {
+        const QString name = QStringLiteral("<i>x[*]&y.tif");
+        writeTiff(path(name), 1);
+        QString shownTitle;
+        openWindow();
+        connect(m_window.get(), &QWidget::windowTitleChanged, this, [&] {
+            if (shownTitle.isEmpty())
+                shownTitle = m_window->windowHandle()->title();
+        });
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
+        const QString expected = QStringLiteral("Processing <i>x[*]&y.tif (1 from 1)");
+        QCOMPARE(shownTitle, expected);
+        QCOMPARE(m_pages.first().label, expected);
+        QCOMPARE(Controls(*m_window).lblProgress->textFormat(), Qt::PlainText);
+        QCOMPARE(pageFilesIn(m_folder->path()), QStringList{"<i>x[*]&y_page_1.tif"});
+    }
+
+    // A folder box holding only blanks starts nothing and stores nothing.
+    void blankFolderBoxDoesNothing() {
+        writeTiff(path("a.tif"), 2);
+        openWindow();
+        const Controls c(*m_window);
+        c.txtPath->setText(QStringLiteral("   "));
+        QVERIFY(c.cmdConvert->isEnabled());
+        QTest::mouseClick(c.cmdConvert, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled());
+        QVERIFY(!c.lblProgress->isVisible());
+        QVERIFY(m_prompts.messages.isEmpty());
+        QCOMPARE(storedFolder(), m_folder->path());
+        QVERIFY(pageFilesIn(m_folder->path()).isEmpty());
+    }
+
+    // After a failed choice the box holds the prompt while the list keeps its names:
+    // the run stores that text and splits the names.
+    void runAfterAFailedChoice() {
+        writeTiff(path("a.tif"), 2);
+        m_prompts.pickerError = QStringLiteral("no dialog");
+        openWindow();
+        QTest::mouseClick(Controls(*m_window).cmdBrowse, Qt::LeftButton);
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
+        QCOMPARE(storedFolder(), QStringLiteral("Select a folder with '.TIF' files"));
+        QCOMPARE(pageFilesIn(m_folder->path()).size(), 2);
+    }
+
+    // Closing the window mid-run stops after the page in work and shows no box.
+    void closingDuringARunStops() {
+        for (int i = 0; i < 400; ++i)
+            writeTiff(path(QStringLiteral("f%1.tif").arg(i, 3, 10, QChar(u'0'))), 2);
+        openWindow();
+        connect(m_window.get(), &QWidget::windowTitleChanged, m_window.get(), [this] {
+            if (m_window->isVisible())
+                m_window->close();
+        });
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 20000);
+        const QStringList written = pageFilesIn(m_folder->path());
+        QCoreApplication::processEvents();
+        QCOMPARE(pageFilesIn(m_folder->path()), written);
+        QVERIFY2(written.size() < 800, qPrintable(QString::number(written.size())));
+        for (const QString& name : written)
+            QVERIFY2(tiffReadsCompletely(path(name)), qPrintable(name));
+        QVERIFY(m_prompts.messages.isEmpty());
+        QCOMPARE(storedFolder(), m_folder->path());
+    }
+
+private:
+    QString path(const QString& name) const { return m_folder->filePath(name); }
+
+    void openWindow() {
+        storeFolder(m_folder->path());
+        m_window = std::make_unique<frmMain>(m_prompts.prompts());
+        connect(m_window.get(), &QWidget::windowTitleChanged, this, [this](const QString& title) {
+            if (title.startsWith(QStringLiteral("Processing ")))
+                m_pages.append(Snapshot::of(*m_window));
+        });
+        connect(Controls(*m_window).ProgressBar1, &QProgressBar::valueChanged, this,
+                [this](int value) { m_barValues.append(value); });
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void runOnce() {
+        openWindow();
+        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
+    }
+
+    static QStringList captions(const QList<Snapshot>& pages) {
+        QStringList result;
+        for (const Snapshot& page : pages)
+            result.append(page.caption);
+        return result;
+    }
+
+    std::optional<QTemporaryDir> m_folder;
+    std::unique_ptr<frmMain> m_window;
+    ScriptedPrompts m_prompts;
+    QList<Snapshot> m_pages;        // one per page shown
+    QList<int> m_barValues;         // every value the bar took
+    QList<Snapshot> m_whileBoxOpen; // one per box
+};
+
+PLEXIFOLD_TEST_MAIN(BatchRunTest)
+#include "BatchRunTest.moc"

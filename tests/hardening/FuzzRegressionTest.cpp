@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FuzzCheck.h"
+#include "ScratchFolder.h"
+#include "SeedCorpus.h"
+#include "TiffFixtures.h"
+
+// Replays the fuzz targets' seeds and every input they ever found to break a
+// guarantee (tests/data/fuzz) through the same checks, in every build.
+namespace {
+
+using namespace plexifold;
+namespace fs = std::filesystem;
+
+void expectCheckedClean(const std::vector<fs::path>& inputs) {
+    const fuzz::ScratchFolder scratch;
+    for (const fs::path& input : inputs) {
+        const auto bytes = test::readFileBytes(input.string());
+        EXPECT_EQ(fuzz::checkInput(bytes.data(), bytes.size(), scratch.path(),
+                                   fuzz::CheckMode::SaveReload),
+                  "")
+            << input;
+    }
+}
+
+TEST(FuzzRegression, SeedsPassTheChecks) {
+    const fuzz::ScratchFolder seeds;
+    const auto written = fuzz::writeSeedCorpus(seeds.path() / "seeds");
+    ASSERT_GE(written.size(), 15u);
+    expectCheckedClean(written);
+}
+
+TEST(FuzzRegression, FoundInputsPassTheChecks) {
+    std::vector<fs::path> inputs;
+    if (fs::is_directory(PLEXIFOLD_FUZZ_FINDINGS))
+        for (const auto& entry : fs::directory_iterator(PLEXIFOLD_FUZZ_FINDINGS))
+            inputs.push_back(entry.path());
+    expectCheckedClean(inputs);
+}
+
+} // namespace

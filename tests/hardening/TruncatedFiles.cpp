@@ -1,0 +1,105 @@
+#include "TruncatedFiles.h"
+
+#include <memory>
+
+#include "PageChain.h"
+
+namespace plexifold::test {
+namespace {
+
+constexpr int kPages = 6;
+constexpr std::uint32_t kSide = 48;
+constexpr std::size_t kStripBytes = kSide * kSide;
+
+struct PagePlace {
+    std::uint64_t directory = 0;
+    std::uint64_t directoryEnd = 0;
+    std::uint64_t dataEnd = 0;
+};
+
+struct Built {
+    std::vector<std::uint8_t> bytes;
+    std::vector<PagePlace> pages;
+};
+
+std::vector<RawTiff::Entry> pageEntries(const RawTiff& tiff, std::uint64_t data) {
+    return tiff.greyPage(kSide, kSide, {data}, {kStripBytes});
+}
+
+std::uint64_t directoryEnd(std::uint64_t directory, std::size_t entries) {
+    return directory + 2 + entries * 12 + 4;
+}
+
+Built dataFirst() {
+    RawTiff tiff;
+    Built built;
+    for (int page = 1; page <= kPages; ++page) {
+        const std::uint64_t data = tiff.append(pagePixels(page, kStripBytes));
+        const auto entries = pageEntries(tiff, data);
+        const std::uint64_t ifd = tiff.addDirectory(entries);
+        built.pages.push_back({ifd, directoryEnd(ifd, entries.size()), data + kStripBytes});
+        page == 1 ? tiff.setFirstDirectory(ifd)
+                  : tiff.setNext(built.pages[page - 2].directory, ifd);
+    }
+    built.bytes = tiff.data();
+    return built;
+}
+
+Built directoriesFirst() {
+    RawTiff tiff;
+    Built built;
+    for (int page = 1; page <= kPages; ++page) {
+        const auto entries = pageEntries(tiff, 0);
+        const std::uint64_t ifd = tiff.addDirectory(entries);
+        built.pages.push_back({ifd, directoryEnd(ifd, entries.size()), 0});
+        page == 1 ? tiff.setFirstDirectory(ifd)
+                  : tiff.setNext(built.pages[page - 2].directory, ifd);
+    }
+    for (int page = 1; page <= kPages; ++page) {
+        PagePlace& place = built.pages[page - 1];
+        const std::uint64_t data = tiff.append(pagePixels(page, kStripBytes));
+        tiff.patch(tiff.fieldOffset(place.directory, 5), data, 4);
+        place.dataEnd = data + kStripBytes;
+    }
+    built.bytes = tiff.data();
+    return built;
+}
+
+// What a file cut at `cut` bytes gives: the chain runs while directories are whole;
+// the first page of the chain whose strip is cut fails.
+HostileFile verdictOf(const Built& built, std::uint64_t cut) {
+    int chain = 0;
+    while (chain < kPages && built.pages[chain].directoryEnd <= cut)
+        ++chain;
+    if (chain == 0)
+        return {{}, {}, Verdict::Refused};
+    for (int page = 1; page <= chain; ++page)
+        if (built.pages[page - 1].dataEnd > cut)
+            return {{}, {}, Verdict::FailsAt, page, chain};
+    return {{}, {}, Verdict::Splits, chain, chain};
+}
+
+} // namespace
+
+std::vector<HostileFile> truncatedFiles() {
+    std::vector<HostileFile> files;
+    for (const bool libtiffLayout : {true, false}) {
+        const auto built =
+            std::make_shared<Built>(libtiffLayout ? dataFirst() : directoriesFirst());
+        for (const int percent : {10, 50, 90}) {
+            const std::uint64_t cut = built->bytes.size() * percent / 100;
+            HostileFile file = verdictOf(*built, cut);
+            file.name = std::string(libtiffLayout ? "DataFirst" : "DirectoriesFirst") + "CutAt" +
+                        std::to_string(percent) + "Percent";
+            file.bytes = [built, cut] {
+                return std::vector<std::uint8_t>(built->bytes.begin(),
+                                                 built->bytes.begin() + static_cast<long>(cut));
+            };
+            file.stripBytes = kStripBytes;
+            files.push_back(std::move(file));
+        }
+    }
+    return files;
+}
+
+} // namespace plexifold::test

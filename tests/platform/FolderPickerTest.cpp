@@ -1,0 +1,80 @@
+// The folder picker, answered through the real dialog.
+#include <QApplication>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "FolderPicker.h"
+
+using namespace plexifold;
+
+namespace {
+
+const QString kPrompt = QStringLiteral("Select a folder with '.TIF' files");
+
+struct Seen {
+    QString title;
+    QString directory;
+    bool modal = false;
+    QWidget* parent = nullptr;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    bool dirsOnly = false;
+};
+
+// Runs BrowseForFolder over `owner` and lets `answer` deal with the dialog once it is up.
+QString browse(QWidget* owner, Seen& seen, const std::function<void(QFileDialog*)>& answer) {
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer.stop();
+        seen = {dialog->windowTitle(), dialog->directory().absolutePath(),
+                dialog->isModal(),     dialog->parentWidget(),
+                dialog->fileMode(),    dialog->testOption(QFileDialog::ShowDirsOnly)};
+        answer(dialog);
+    });
+    timer.start();
+    return BrowseForFolder(owner, kPrompt);
+}
+
+} // namespace
+
+class FolderPickerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cancelGivesEmpty() {
+        QWidget owner;
+        owner.show();
+        Seen seen;
+        const QString result = browse(&owner, seen, [](QFileDialog* d) { d->reject(); });
+        QVERIFY(result.isEmpty());
+        QCOMPARE(seen.title, kPrompt);
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.parent, &owner);
+        QCOMPARE(seen.mode, QFileDialog::Directory);
+        QVERIFY(seen.dirsOnly);
+    }
+
+    // The dialog starts at the top whatever the working directory is.
+    void startsAtTheTopAndGivesTheChosenFolder() {
+        QTemporaryDir folder;
+        QDir::setCurrent(folder.path());
+        QWidget owner;
+        owner.show();
+        Seen seen;
+        const QString result = browse(&owner, seen, [&](QFileDialog* d) {
+            d->setDirectory(folder.path());
+            static_cast<QDialog*>(d)->accept(); // QFileDialog hides it
+        });
+        QCOMPARE(seen.directory, QDir::rootPath());
+        QCOMPARE(result, folder.path());
+    }
+};
+
+QTEST_MAIN(FolderPickerTest)
+#include "FolderPickerTest.moc"
