@@ -26,6 +26,9 @@ public:
     /// the file; throws TiffError on an I/O error.
     bool read(std::uint64_t offset, std::uint8_t* out, std::size_t length);
 
+    /// Forgets the cached blocks: later reads see the file as it is then.
+    void clear();
+
 private:
     struct Block {
         std::uint64_t index = UINT64_MAX;

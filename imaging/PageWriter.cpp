@@ -19,6 +19,7 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
 
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target) {
+    source.readAfresh();
     const PagePlan plan = planPage(source, page);
     AtomicFile file(target);
     OutputFile output(file.fd(), target.string());

@@ -34,6 +34,11 @@ bool TiffSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t len
     return m_blocks.read(offset, out, length);
 }
 
+void TiffSource::readAfresh() const {
+    const std::lock_guard lock(m_blocksLock);
+    m_blocks.clear();
+}
+
 std::optional<std::uint64_t> TiffSource::valueSize(const TiffEntry& entry) const {
     const std::uint64_t width = typeSize(entry.type);
     if (width == 0 || entry.count > UINT64_MAX / width)

@@ -39,6 +39,10 @@ public:
     /// when they lie past the end of the file; throws TiffError on an I/O error.
     bool readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const;
 
+    /// Drops the cached blocks, so that a page about to be copied is read as the file is
+    /// now and never mixes it with what an earlier page read.
+    void readAfresh() const;
+
     /// The size in bytes of an entry's value; nothing for an unknown type or an
     /// impossible count.
     std::optional<std::uint64_t> valueSize(const TiffEntry& entry) const;
