@@ -1,7 +1,7 @@
 #include "AtomicFile.h"
 
+#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -11,6 +11,8 @@
 
 namespace plexifold::imaging {
 namespace {
+
+std::atomic<bool> namedOnly{false};
 
 std::string randomSuffix() {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -22,50 +24,125 @@ std::string randomSuffix() {
     return suffix;
 }
 
+std::string folderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path().string() : std::string(".");
+}
+
+// An unnamed file is linked in through its /proc entry (linkat with AT_EMPTY_PATH would
+// need a privilege), so it is used only where /proc is there.
+bool unnamedFilesUsable() {
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable && !namedOnly.load();
+}
+
 } // namespace
 
-// The folder is held open and every name is used relative to it: when the folder is
-// moved or deleted while the page is written, the temporary file is still removed.
-AtomicFile::AtomicFile(const std::filesystem::path& target) : m_target(target) {
-    m_name = target.filename().string();
+AtomicFile::AtomicFile(const std::filesystem::path& target)
+    : m_target(target), m_name(target.filename().string()) {
     if (m_name.empty())
         fail(EISDIR);
-    const std::filesystem::path folder = target.parent_path();
-    m_folder = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0)
-        fail(errno);
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = "." + m_name + "." + randomSuffix();
-        m_fd = ::openat(m_folder, m_temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                        0666);
-        if (m_fd < 0 && errno != EEXIST && errno != EINTR)
-            failAndClose(errno);
-    }
-    if (m_fd < 0)
-        failAndClose(EEXIST);
+    if (!openUnnamed())
+        openNamed();
 }
 
 AtomicFile::~AtomicFile() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    if (!m_committed)
-        ::unlinkat(m_folder, m_temporary.c_str(), 0);
-    ::close(m_folder);
+    if (!m_committed && !m_temporary.empty())
+        ::unlinkat(m_folder.fd(), m_temporary.c_str(), 0);
 }
 
 void AtomicFile::commit() {
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0 && errno != EINTR)
-        fail(errno);
-    if (::renameat(m_folder, m_temporary.c_str(), m_folder, m_name.c_str()) != 0)
+    if (m_temporary.empty()) {
+        if (linkAtTarget()) {
+            try {
+                closeFile();
+            } catch (const TiffError&) {
+                ::unlink(m_target.c_str()); // published already: it must not stay there
+                throw;
+            }
+            m_committed = true;
+            return;
+        }
+        openFolder();
+        linkUnderTemporaryName();
+    }
+    closeFile();
+    if (::renameat(m_folder.fd(), m_temporary.c_str(), m_folder.fd(), m_name.c_str()) != 0)
         fail(errno);
     m_committed = true;
 }
 
-void AtomicFile::failAndClose(int error) {
-    ::close(m_folder);
-    fail(error);
+void AtomicFile::useNamedFilesForTesting(bool named) {
+    namedOnly = named;
+}
+
+bool AtomicFile::openUnnamed() {
+    if (!unnamedFilesUsable())
+        return false;
+    int fd;
+    do
+        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        m_file = FileHandle(fd, m_target.string());
+        m_procPath = "/proc/self/fd/" + std::to_string(fd);
+        return true;
+    }
+    // Kernels and file systems without unnamed files say so in one of these ways.
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+        return false;
+    fail(errno);
+}
+
+void AtomicFile::openNamed() {
+    openFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        const int fd =
+            ::openat(m_folder.fd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_file = FileHandle(fd, m_target.string());
+            m_temporary = name;
+            return;
+        }
+        if (errno != EEXIST && errno != EINTR)
+            fail(errno);
+    }
+    fail(EEXIST);
+}
+
+void AtomicFile::openFolder() {
+    const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    m_folder = FileHandle(fd, folderOf(m_target));
+}
+
+// Links the unnamed file at the target; false when something is there already.
+bool AtomicFile::linkAtTarget() {
+    if (::linkat(AT_FDCWD, m_procPath.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        fail(errno);
+    return false;
+}
+
+void AtomicFile::linkUnderTemporaryName() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        if (::linkat(AT_FDCWD, m_procPath.c_str(), m_folder.fd(), name.c_str(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            m_temporary = name;
+            return;
+        }
+        if (errno != EEXIST)
+            fail(errno);
+    }
+    fail(EEXIST);
+}
+
+void AtomicFile::closeFile() {
+    if (const int error = m_file.close())
+        fail(error);
 }
 
 void AtomicFile::fail(int error) const {

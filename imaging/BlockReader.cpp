@@ -13,10 +13,10 @@ BlockReader::BlockReader(const FileHandle& file, std::uint64_t fileSize)
 bool BlockReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t length) {
     if (length > m_size || offset > m_size - length)
         return false;
+    if (length >= BlockSize)
+        return m_file.readAt(offset, out, length);
     while (length > 0) {
         const Block* block = load(offset / BlockSize);
-        if (!block)
-            return false;
         const std::size_t start = static_cast<std::size_t>(offset % BlockSize);
         if (start >= block->bytes.size())
             return false;
@@ -27,6 +27,11 @@ bool BlockReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t leng
         length -= n;
     }
     return true;
+}
+
+void BlockReader::clear() {
+    for (Block& block : m_blocks)
+        block.index = UINT64_MAX;
 }
 
 const BlockReader::Block* BlockReader::load(std::uint64_t index) {
@@ -40,8 +45,8 @@ const BlockReader::Block* BlockReader::load(std::uint64_t index) {
         static_cast<std::size_t>(std::min<std::uint64_t>(BlockSize, m_size - start));
     block.index = UINT64_MAX;
     block.bytes.resize(length);
-    if (!m_file.readAt(start, block.bytes.data(), length))
-        return nullptr;
+    // A file cut short since it was opened still serves the bytes it has left.
+    block.bytes.resize(m_file.readUpTo(start, block.bytes.data(), length));
     block.index = index;
     return &block;
 }

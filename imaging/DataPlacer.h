@@ -7,8 +7,9 @@ namespace plexifold::imaging {
 
 // Decides where each copied range of image data goes in the page file. Ranges follow
 // one another; a range that continues the previous one in the source continues it in
-// the page file too, so that the copy can be one. A run of at least AlignFrom bytes starts
-// at the same offset modulo 4096 as in the source, which lets the kernel copy whole pages.
+// the page file too, so that the copy can be one. A run of at least AlignFrom bytes (one
+// range, or many small strips or tiles that follow one another in the source) starts at the
+// same offset modulo 4096 as in the source, which lets the kernel copy whole pages.
 // A range placed before (tiles sharing one blank tile) is not placed again: both point at
 // the one copy.
 class DataPlacer {
@@ -23,9 +24,10 @@ public:
 
     explicit DataPlacer(std::uint64_t start) : m_cursor(start) {}
 
-    /// Where `length` bytes found at `source` go in the page file. An empty range takes
-    /// no room (and keeps offset 0 when it had it).
-    Place place(std::uint64_t source, std::uint64_t length);
+    /// Where `length` bytes found at `source` go in the page file; `runLength` is the length
+    /// of the source-contiguous run the range starts. An empty range takes no room (and
+    /// keeps offset 0 when it had it).
+    Place place(std::uint64_t source, std::uint64_t length, std::uint64_t runLength);
 
     /// The end of the last range placed.
     std::uint64_t end() const { return m_cursor; }

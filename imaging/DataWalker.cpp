@@ -31,20 +31,24 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
     const auto chunk =
         static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));
     std::vector<std::uint64_t> offsetChunk(chunk);
-    std::vector<std::uint64_t> lengthChunk(lengths ? chunk : 0);
+    std::vector<std::uint64_t> lengthChunk(chunk);
+    std::vector<std::uint64_t> runs(chunk);
     std::vector<DataRange> ranges(chunk);
     std::uint64_t first = 0;
     while (const std::size_t n = offsets.read(offsetChunk.data(), offsetChunk.size())) {
         if (lengths && lengths->read(lengthChunk.data(), n) != n)
             throw TiffError(m_plan.where(group.directory) + ": too few byte counts");
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint64_t offset = offsetChunk[i];
-            const std::uint64_t length =
-                lengths ? lengthChunk[i] : tableLength(group, offset, first + i);
-            if (length > m_source.size() || offset > m_source.size() - length)
+            if (!lengths)
+                lengthChunk[i] = tableLength(group, offsetChunk[i], first + i);
+            if (lengthChunk[i] > m_source.size() ||
+                offsetChunk[i] > m_source.size() - lengthChunk[i])
                 pastEnd(group, first + i);
-            const DataPlacer::Place place = placer.place(offset, length);
-            ranges[i] = {offset, length, place.offset, place.repeated};
+        }
+        measureRuns(offsetChunk.data(), lengthChunk.data(), n, runs.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const DataPlacer::Place place = placer.place(offsetChunk[i], lengthChunk[i], runs[i]);
+            ranges[i] = {offsetChunk[i], lengthChunk[i], place.offset, place.repeated};
             // Checked at each range, so that the sum cannot overflow either.
             if (placer.end() > TiffLimits::maxPageFileSize(m_source.size()))
                 throw TiffError(m_plan.where(group.directory) +
@@ -56,6 +60,15 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
     }
 }
 
+void DataWalker::measureRuns(const std::uint64_t* offsets, const std::uint64_t* lengths,
+                             std::size_t n, std::uint64_t* runs) {
+    // Every range lies inside the file, so a run of contiguous ones cannot overflow.
+    for (std::size_t i = n; i-- > 0;) {
+        const bool joined = i + 1 < n && offsets[i] + lengths[i] == offsets[i + 1];
+        runs[i] = lengths[i] + (joined ? runs[i + 1] : 0);
+    }
+}
+
 std::uint64_t DataWalker::tableLength(const DataGroup& group, std::uint64_t offset,
                                       std::uint64_t index) const {
     if (group.kind == LengthKind::QuantizationTable)
@@ -63,7 +76,7 @@ std::uint64_t DataWalker::tableLength(const DataGroup& group, std::uint64_t offs
     // A Huffman table: 16 counts of codes by length, then one byte a code.
     std::uint8_t counts[16];
     if (m_source.size() < 16 || offset > m_source.size() - 16 ||
-        !m_source.file().readAt(offset, counts, 16))
+        !m_source.readAt(offset, counts, 16))
         pastEnd(group, index);
     std::uint64_t length = 16;
     for (const std::uint8_t count : counts)

@@ -36,6 +36,10 @@ public:
 
 private:
     void walkGroup(const DataGroup& group, DataPlacer& placer, const Visitor& visit);
+    /// The length of the source-contiguous run each of the `n` ranges starts, within the
+    /// chunk: many small strips in a row are aligned like one large one.
+    static void measureRuns(const std::uint64_t* offsets, const std::uint64_t* lengths,
+                            std::size_t n, std::uint64_t* runs);
     std::uint64_t tableLength(const DataGroup& group, std::uint64_t offset,
                               std::uint64_t index) const;
     [[noreturn]] void pastEnd(const DataGroup& group, std::uint64_t index) const;

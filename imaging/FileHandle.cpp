@@ -55,20 +55,24 @@ std::uint64_t FileHandle::size() const {
 }
 
 bool FileHandle::readAt(std::uint64_t offset, void* out, std::size_t length) const {
+    return readUpTo(offset, out, length) == length;
+}
+
+std::size_t FileHandle::readUpTo(std::uint64_t offset, void* out, std::size_t length) const {
     auto* bytes = static_cast<unsigned char*>(out);
-    while (length > 0) {
-        const ssize_t n = ::pread(m_fd, bytes, length, static_cast<off_t>(offset));
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(m_fd, bytes + done, length - done, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             throw TiffError("cannot read " + m_path + ": " + std::strerror(errno));
         if (n == 0)
-            return false;
-        bytes += n;
+            break;
+        done += static_cast<std::size_t>(n);
         offset += static_cast<std::uint64_t>(n);
-        length -= static_cast<std::size_t>(n);
     }
-    return true;
+    return done;
 }
 
 int FileHandle::close() {

@@ -32,6 +32,10 @@ public:
     /// throws TiffError ("cannot read PATH: reason") on an I/O error.
     bool readAt(std::uint64_t offset, void* out, std::size_t length) const;
 
+    /// Reads up to `length` bytes at `offset`, fewer only where the file ends, and returns
+    /// how many. Throws TiffError on an I/O error.
+    std::size_t readUpTo(std::uint64_t offset, void* out, std::size_t length) const;
+
     /// Closes the descriptor; returns 0 or the error number close reported.
     int close();
 

@@ -1,8 +1,11 @@
 #include "OutputFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -19,32 +22,65 @@ std::atomic<int> faultError{0};
 
 OutputFile::OutputFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
 
+void OutputFile::stageHead(std::uint64_t size) {
+    if (size <= MaxHeadSize)
+        m_head.assign(static_cast<std::size_t>(size), 0);
+}
+
+std::span<std::uint8_t> OutputFile::stage(std::uint64_t offset, std::uint64_t length) {
+    if (length == 0)
+        return {};
+    if (offset < m_head.size()) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, m_head.size() - offset));
+        m_end = std::max(m_end, offset + n);
+        return {m_head.data() + offset, n};
+    }
+    if (length > StagingSize)
+        return {};
+    const bool follows = !m_staged.empty() && offset == m_stagedAt + m_staged.size();
+    if (!follows || m_staged.size() + length > StagingSize) {
+        flushStaged();
+        m_staged.reserve(StagingSize); // staged spans stay valid while the buffer fills
+        m_stagedAt = offset;
+    }
+    const std::size_t at = m_staged.size();
+    m_staged.resize(at + static_cast<std::size_t>(length));
+    m_end = std::max(m_end, offset + length);
+    return {m_staged.data() + at, static_cast<std::size_t>(length)};
+}
+
 void OutputFile::write(std::uint64_t offset, const void* data, std::size_t length) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (length > 0) {
-        const auto allowed = static_cast<std::size_t>(allowance(length));
-        const ssize_t n = ::pwrite(m_fd, bytes, allowed, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n == 0 ? ENOSPC : errno);
+        std::size_t n = length;
+        if (const std::span<std::uint8_t> staged = stage(offset, length); !staged.empty()) {
+            n = staged.size();
+            std::memcpy(staged.data(), bytes, n);
+        } else {
+            flushStaged(); // keeps the order of writes to the same bytes
+            iovec part{const_cast<std::uint8_t*>(bytes), n};
+            writeNow(offset, &part, 1);
+        }
         bytes += n;
-        offset += static_cast<std::uint64_t>(n);
-        length -= static_cast<std::size_t>(n);
-        m_written += static_cast<std::uint64_t>(n);
+        offset += n;
+        length -= n;
     }
 }
 
 std::optional<std::uint64_t> OutputFile::copyFrom(const FileHandle& source,
                                                   std::uint64_t sourceOffset, std::uint64_t offset,
                                                   std::uint64_t length) {
+    if (offset < m_head.size())
+        throw std::logic_error("a kernel copy into the staged head of a page file");
+    flushStaged();
     auto in = static_cast<off_t>(sourceOffset);
     auto out = static_cast<off_t>(offset);
     for (;;) {
         const auto allowed = static_cast<std::size_t>(allowance(length));
         const ssize_t n = ::copy_file_range(source.fd(), &in, m_fd, &out, allowed, 0);
         if (n >= 0) {
-            m_written += static_cast<std::uint64_t>(n);
+            wrote(offset, static_cast<std::uint64_t>(n));
             return static_cast<std::uint64_t>(n);
         }
         if (errno == EINTR)
@@ -55,10 +91,31 @@ std::optional<std::uint64_t> OutputFile::copyFrom(const FileHandle& source,
     }
 }
 
-void OutputFile::resize(std::uint64_t size) {
-    allowance(0); // setting the size counts as a write, for the fault hook
-    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
-        fail(errno);
+void OutputFile::finish(std::uint64_t size) {
+    iovec parts[2];
+    int count = 0;
+    std::uint64_t at = 0;
+    if (!m_head.empty())
+        parts[count++] = {m_head.data(), m_head.size()};
+    if (!m_staged.empty()) {
+        if (count == 1 && m_stagedAt != m_head.size()) {
+            writeNow(0, parts, 1);
+            count = 0;
+        }
+        if (count == 0)
+            at = m_stagedAt;
+        parts[count++] = {m_staged.data(), m_staged.size()};
+    }
+    if (count > 0)
+        writeNow(at, parts, count);
+    m_head = {};
+    m_staged = {};
+    if (m_end < size) {
+        allowance(0); // setting the size counts as a write, for the fault hook
+        if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+            fail(errno);
+        m_end = size;
+    }
 }
 
 void OutputFile::failWritesForTesting(std::uint64_t afterBytes, int error) {
@@ -68,6 +125,58 @@ void OutputFile::failWritesForTesting(std::uint64_t afterBytes, int error) {
 
 void OutputFile::stopFailingWritesForTesting() {
     faultAfter = UINT64_MAX;
+}
+
+// Writes all of up to two parts, one after the other from `offset`.
+void OutputFile::writeNow(std::uint64_t offset, iovec* parts, int count) {
+    std::uint64_t left = 0;
+    for (int i = 0; i < count; ++i)
+        left += parts[i].iov_len;
+    while (left > 0) {
+        while (parts->iov_len == 0) {
+            ++parts;
+            --count;
+        }
+        iovec allowed[2];
+        int used = 0;
+        for (std::uint64_t room = allowance(left); used < count && room > 0; ++used) {
+            allowed[used] = parts[used];
+            allowed[used].iov_len =
+                static_cast<std::size_t>(std::min<std::uint64_t>(parts[used].iov_len, room));
+            room -= allowed[used].iov_len;
+        }
+        const ssize_t n = ::pwritev(m_fd, allowed, used, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n == 0 ? ENOSPC : errno);
+        wrote(offset, static_cast<std::uint64_t>(n));
+        offset += static_cast<std::uint64_t>(n);
+        left -= static_cast<std::uint64_t>(n);
+        for (auto done = static_cast<std::size_t>(n); done > 0;) {
+            const std::size_t k = std::min(done, parts->iov_len);
+            parts->iov_base = static_cast<std::uint8_t*>(parts->iov_base) + k;
+            parts->iov_len -= k;
+            done -= k;
+            if (parts->iov_len == 0 && count > 1) {
+                ++parts;
+                --count;
+            }
+        }
+    }
+}
+
+void OutputFile::flushStaged() {
+    if (m_staged.empty())
+        return;
+    iovec part{m_staged.data(), m_staged.size()};
+    writeNow(m_stagedAt, &part, 1);
+    m_staged.clear();
+}
+
+void OutputFile::wrote(std::uint64_t offset, std::uint64_t length) {
+    m_written += length;
+    m_end = std::max(m_end, offset + length);
 }
 
 std::uint64_t OutputFile::allowance(std::uint64_t wanted) const {

@@ -15,11 +15,11 @@
 namespace plexifold::imaging {
 
 PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output)
-    : m_source(source), m_plan(plan), m_output(output),
-      m_copier(source.file(), output, plan.context) {}
+    : m_source(source), m_plan(plan), m_output(output), m_copier(source, output, plan.context) {}
 
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target) {
+    source.readAfresh();
     const PagePlan plan = planPage(source, page);
     AtomicFile file(target);
     OutputFile output(file.fd(), target.string());
@@ -29,12 +29,13 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
 }
 
 void PageWriter::write() {
+    m_output.stageHead(m_plan.dataStart);
     writeData();
     writeValues();
     m_copier.flush();
     writeDirectories();
     writeHeader();
-    m_output.resize(m_plan.end);
+    m_output.finish(m_plan.end);
 }
 
 void PageWriter::writeData() {

@@ -14,7 +14,9 @@ class OutputFile;
 class TiffSource;
 
 // Writes a planned page file: image data and the rewritten offset arrays first (a chunk
-// at a time), then the out-of-line values, the directories and the header.
+// at a time), then the out-of-line values, the directories and the header. The head of
+// the file (all but the data) is staged and goes out in one write, with the data when
+// the page is small.
 class PageWriter {
 public:
     PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output);

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "FileHandle.h"
 #include "OutputFile.h"
 #include "TiffError.h"
+#include "TiffSource.h"
 
 namespace plexifold::imaging {
 
-RangeCopier::RangeCopier(const FileHandle& source, OutputFile& output, std::string context)
+RangeCopier::RangeCopier(const TiffSource& source, OutputFile& output, std::string context)
     : m_source(source), m_output(output), m_context(std::move(context)) {}
 
 void RangeCopier::copy(std::uint64_t source, std::uint64_t output, std::uint64_t length) {
@@ -34,8 +34,13 @@ void RangeCopier::flush() {
 void RangeCopier::copyNow(std::uint64_t source, std::uint64_t output, std::uint64_t length) {
     while (length > 0) {
         std::uint64_t n = 0;
-        if (!m_kernelRefuses) {
-            const auto copied = m_output.copyFrom(m_source, source, output, length);
+        if (const std::span<std::uint8_t> staged = m_output.stage(output, length);
+            !staged.empty()) {
+            if (!m_source.readAt(source, staged.data(), staged.size()))
+                sourceEnded();
+            n = staged.size();
+        } else if (!m_kernelRefuses) {
+            const auto copied = m_output.copyFrom(m_source.file(), source, output, length);
             m_kernelRefuses = !copied;
             if (!copied)
                 continue;
@@ -55,7 +60,7 @@ std::uint64_t RangeCopier::copyThroughBuffer(std::uint64_t source, std::uint64_t
                                              std::uint64_t length) {
     m_buffer.resize(BufferSize);
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, BufferSize));
-    if (!m_source.readAt(source, m_buffer.data(), n))
+    if (!m_source.file().readAt(source, m_buffer.data(), n))
         sourceEnded();
     m_output.write(output, m_buffer.data(), n);
     return n;

@@ -6,16 +6,18 @@
 
 namespace plexifold::imaging {
 
-class FileHandle;
 class OutputFile;
+class TiffSource;
 
 // Copies ranges of the source into the page file as raw bytes. A range that continues
-// the previous one in both files joins it, so that adjacent strips go in one copy. The
-// kernel copies (copy_file_range); where it refuses, a bounded buffer does.
+// the previous one in both files joins it, so that adjacent strips go in one copy. Runs
+// the output's staging buffer can hold are read into it (for a page of a few hundred KB,
+// one read and one write beat a kernel copy); longer ones the kernel copies
+// (copy_file_range), and where it refuses, a bounded buffer does.
 class RangeCopier {
 public:
     /// `context` starts the message when the source ends early ("page 5").
-    RangeCopier(const FileHandle& source, OutputFile& output, std::string context);
+    RangeCopier(const TiffSource& source, OutputFile& output, std::string context);
 
     /// Copies `length` bytes at `source` to `output`, now or at a later flush().
     void copy(std::uint64_t source, std::uint64_t output, std::uint64_t length);
@@ -31,7 +33,7 @@ private:
                                     std::uint64_t length);
     [[noreturn]] void sourceEnded() const;
 
-    const FileHandle& m_source;
+    const TiffSource& m_source;
     OutputFile& m_output;
     std::string m_context;
     std::uint64_t m_pendingSource = 0;

@@ -13,12 +13,12 @@ namespace {
 
 // The entry count of the directory at `offset` when the whole directory (count,
 // entries, link) lies inside the file and has between 1 and the allowed number of entries.
-template <typename Reader>
-std::optional<std::uint64_t> entryCount(Reader&& read, std::uint64_t fileSize,
-                                        const TiffHeader& header, std::uint64_t offset) {
+std::optional<std::uint64_t> entryCount(BlockReader& reader, const TiffHeader& header,
+                                        std::uint64_t offset) {
     const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    const std::uint64_t fileSize = reader.fileSize();
     std::uint8_t bytes[8];
-    if (offset < shape.headerSize() || !read(offset, bytes, shape.countSize))
+    if (offset < shape.headerSize() || !reader.read(offset, bytes, shape.countSize))
         return std::nullopt;
     const std::uint64_t count = header.order.get(bytes, shape.countSize);
     if (count == 0 || count > TiffLimits::MaxEntriesPerDirectory)
@@ -65,21 +65,16 @@ TiffHeader readHeader(const FileHandle& file, std::uint64_t fileSize) {
     return header;
 }
 
-std::vector<std::uint64_t> readPageChain(const FileHandle& file, std::uint64_t fileSize,
-                                         const TiffHeader& header) {
+std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& header) {
     const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
-    BlockReader reader(file, fileSize);
-    auto read = [&reader](std::uint64_t at, std::uint8_t* out, std::size_t length) {
-        return reader.read(at, out, length);
-    };
     std::vector<std::uint64_t> pages;
     OffsetSet seen;
     std::uint64_t offset = header.firstDirectory;
     while (offset != 0 && !seen.contains(offset)) {
-        const auto count = entryCount(read, fileSize, header, offset);
+        const auto count = entryCount(reader, header, offset);
         std::uint8_t link[8];
-        if (!count ||
-            !read(offset + shape.countSize + *count * shape.entrySize, link, shape.offsetSize))
+        if (!count || !reader.read(offset + shape.countSize + *count * shape.entrySize, link,
+                                   shape.offsetSize))
             break;
         // Checked before the set grows: it never holds more than MaxPages offsets.
         if (pages.size() == TiffLimits::MaxPages)
@@ -92,17 +87,14 @@ std::vector<std::uint64_t> readPageChain(const FileHandle& file, std::uint64_t f
     return pages;
 }
 
-std::optional<TiffDirectory> readDirectory(const FileHandle& file, std::uint64_t fileSize,
-                                           const TiffHeader& header, std::uint64_t offset) {
-    auto read = [&file](std::uint64_t at, std::uint8_t* out, std::size_t length) {
-        return file.readAt(at, out, length);
-    };
-    const auto count = entryCount(read, fileSize, header, offset);
+std::optional<TiffDirectory> readDirectory(BlockReader& reader, const TiffHeader& header,
+                                           std::uint64_t offset) {
+    const auto count = entryCount(reader, header, offset);
     if (!count)
         return std::nullopt;
     const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
     std::vector<std::uint8_t> bytes(*count * shape.entrySize + shape.offsetSize);
-    if (!file.readAt(offset + shape.countSize, bytes.data(), bytes.size()))
+    if (!reader.read(offset + shape.countSize, bytes.data(), bytes.size()))
         return std::nullopt;
     TiffDirectory directory;
     directory.entries.reserve(*count);

@@ -45,11 +45,10 @@ TiffHeader readHeader(const FileHandle& file, std::uint64_t fileSize);
 /// a zero link, at the first directory seen before, or at a directory that cannot be read
 /// (past the end of the file, no entries, too many entries). Throws TiffError when the
 /// chain holds more pages than TiffLimits::MaxPages.
-std::vector<std::uint64_t> readPageChain(const FileHandle& file, std::uint64_t fileSize,
-                                         const TiffHeader& header);
+std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& header);
 
 /// The directory at `offset`, or nothing when it cannot be read.
-std::optional<TiffDirectory> readDirectory(const FileHandle& file, std::uint64_t fileSize,
-                                           const TiffHeader& header, std::uint64_t offset);
+std::optional<TiffDirectory> readDirectory(BlockReader& reader, const TiffHeader& header,
+                                           std::uint64_t offset);
 
 } // namespace plexifold::imaging

@@ -7,24 +7,36 @@
 
 namespace plexifold::imaging {
 
-TiffSource::TiffSource(FileHandle file, std::uint64_t size, TiffHeader header,
-                       std::vector<std::uint64_t> pages)
-    : m_file(std::move(file)), m_size(size), m_header(header), m_pages(std::move(pages)) {}
+TiffSource::TiffSource(FileHandle file, std::uint64_t size)
+    : m_file(std::move(file)), m_size(size), m_blocks(m_file, size) {}
 
 std::shared_ptr<const TiffSource> TiffSource::open(const std::filesystem::path& path) {
     FileHandle file = FileHandle::openForReading(path);
     const std::uint64_t size = file.size();
-    const TiffHeader header = readHeader(file, size);
-    std::vector<std::uint64_t> pages = readPageChain(file, size, header);
-    if (pages.empty())
+    std::shared_ptr<TiffSource> source(new TiffSource(std::move(file), size));
+    source->m_header = readHeader(source->m_file, size);
+    source->m_pages = readPageChain(source->m_blocks, source->m_header);
+    if (source->m_pages.empty())
         throw TiffError("the file has no pages");
-    pages.shrink_to_fit();
-    return std::shared_ptr<const TiffSource>(
-        new TiffSource(std::move(file), size, header, std::move(pages)));
+    source->m_pages.shrink_to_fit();
+    return source;
 }
 
 std::optional<TiffDirectory> TiffSource::directoryAt(std::uint64_t offset) const {
-    return readDirectory(m_file, m_size, m_header, offset);
+    const std::lock_guard lock(m_blocksLock);
+    return readDirectory(m_blocks, m_header, offset);
+}
+
+bool TiffSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const {
+    if (length >= BlockReader::BlockSize)
+        return length <= m_size && offset <= m_size - length && m_file.readAt(offset, out, length);
+    const std::lock_guard lock(m_blocksLock);
+    return m_blocks.read(offset, out, length);
+}
+
+void TiffSource::readAfresh() const {
+    const std::lock_guard lock(m_blocksLock);
+    m_blocks.clear();
 }
 
 std::optional<std::uint64_t> TiffSource::valueSize(const TiffEntry& entry) const {
@@ -60,7 +72,7 @@ bool TiffSource::readValue(const TiffEntry& entry, std::uint64_t skip, std::uint
         std::memcpy(out, entry.field.data() + skip, length);
         return true;
     }
-    return m_file.readAt(valueOffset(entry) + skip, out, length);
+    return readAt(valueOffset(entry) + skip, out, length);
 }
 
 } // namespace plexifold::imaging

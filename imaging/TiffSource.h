@@ -3,16 +3,20 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
+#include "BlockReader.h"
 #include "FileHandle.h"
 #include "TiffReader.h"
 
 namespace plexifold::imaging {
 
 // An open TIFF file and the list of its pages, shared by a document and the page
-// documents it hands out. The file is opened once; all reads are positioned.
+// documents it hands out. The file is opened once; all reads are positioned, and small
+// reads of the structure share a few cached blocks (under a lock: page documents of one
+// file may be saved from several threads).
 class TiffSource {
 public:
     /// Opens `path` and reads its chain of pages. Throws TiffError with a reason a user
@@ -30,6 +34,14 @@ public:
 
     /// The directory at `offset`, or nothing when it cannot be read.
     std::optional<TiffDirectory> directoryAt(std::uint64_t offset) const;
+
+    /// Reads `length` bytes at `offset`, through the block cache when they are few. False
+    /// when they lie past the end of the file; throws TiffError on an I/O error.
+    bool readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const;
+
+    /// Drops the cached blocks, so that a page about to be copied is read as the file is
+    /// now and never mixes it with what an earlier page read.
+    void readAfresh() const;
 
     /// The size in bytes of an entry's value; nothing for an unknown type or an
     /// impossible count.
@@ -50,13 +62,14 @@ public:
                    std::size_t length) const;
 
 private:
-    TiffSource(FileHandle file, std::uint64_t size, TiffHeader header,
-               std::vector<std::uint64_t> pages);
+    TiffSource(FileHandle file, std::uint64_t size);
 
     FileHandle m_file;
     std::uint64_t m_size;
     TiffHeader m_header;
     std::vector<std::uint64_t> m_pages;
+    mutable std::mutex m_blocksLock;
+    mutable BlockReader m_blocks;
 };
 
 } // namespace plexifold::imaging

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "OutputFile.h"
 #include "PageImageDocument.h"
 #include "RawTiff.h"
@@ -19,6 +20,7 @@
 namespace plexifold::test {
 namespace {
 
+using imaging::AtomicFile;
 using imaging::OutputFile;
 using imaging::PageImageDocument;
 using imaging::TiffError;
@@ -107,10 +109,16 @@ void PrintTo(const SaveFailureCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class SaveFailure : public testing::TestWithParam<SaveFailureCase> {};
+// Each case runs with unnamed files linked in at the end and with named temporary files,
+// as where the file system cannot make unnamed ones.
+class SaveFailure : public testing::TestWithParam<std::tuple<SaveFailureCase, bool>> {
+protected:
+    void SetUp() override { AtomicFile::useNamedFilesForTesting(std::get<1>(GetParam())); }
+    void TearDown() override { AtomicFile::useNamedFilesForTesting(false); }
+};
 
 TEST_P(SaveFailure, LeavesTheTargetAsItWasAndNoTemporaryFile) {
-    const SaveFailureCase& c = GetParam();
+    const SaveFailureCase& c = std::get<0>(GetParam());
     TempFolder folder;
     writeFileBytes(folder.file("source.tif"), directoryFirstPage());
     PageImageDocument document;
@@ -138,8 +146,12 @@ TEST_P(SaveFailure, LeavesTheTargetAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(hiddenNames(folder.path()), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, SaveFailure, testing::ValuesIn(saveFailureCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Targets, SaveFailure,
+                         testing::Combine(testing::ValuesIn(saveFailureCases), testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_NamedFile" : "_UnnamedFile");
+                         });
 
 class SaveFile : public testing::Test {
 protected:
@@ -152,22 +164,37 @@ protected:
     PageImageDocument document;
 };
 
-TEST_F(SaveFile, ReplacesAnExistingPageFile) {
-    const std::string target = folder.file("doc_page_2.tif");
-    writeFileBytes(target, Bytes(100000, 'x'));
-    const std::uint64_t written = document.GetPage(1).SaveFile(target);
-    EXPECT_EQ(written, fs::file_size(target));
-    TiffInspector page(target), original(source);
-    EXPECT_EQ(page.page(0).rawData, original.page(1).rawData);
-    EXPECT_EQ(hiddenNames(folder.path()), std::vector<std::string>{});
+TEST_F(SaveFile, WritesANewFileOrReplacesOneWithUnnamedOrNamedFiles) {
+    for (const bool named : {false, true})
+        for (const bool existing : {false, true}) {
+            SCOPED_TRACE(std::string(named ? "named" : "unnamed") +
+                         (existing ? ", replacing" : ""));
+            AtomicFile::useNamedFilesForTesting(named);
+            const std::string target = folder.file("doc_page_2.tif");
+            fs::remove(target);
+            if (existing)
+                writeFileBytes(target, Bytes(100000, 'x'));
+            const std::uint64_t written = document.GetPage(1).SaveFile(target);
+            AtomicFile::useNamedFilesForTesting(false);
+            EXPECT_EQ(written, fs::file_size(target));
+            TiffInspector page(target), original(source);
+            EXPECT_EQ(page.page(0).rawData, original.page(1).rawData);
+            EXPECT_EQ(hiddenNames(folder.path()), std::vector<std::string>{});
+        }
 }
 
 TEST_F(SaveFile, PermissionsFollowTheUmask) {
-    const mode_t previous = umask(027);
-    document.GetPage(0).SaveFile(folder.file("p.tif"));
-    umask(previous);
-    EXPECT_EQ(fs::status(folder.file("p.tif")).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    for (const bool named : {false, true}) {
+        const std::string target = folder.file(named ? "named.tif" : "unnamed.tif");
+        AtomicFile::useNamedFilesForTesting(named);
+        const mode_t previous = umask(027);
+        document.GetPage(0).SaveFile(target);
+        umask(previous);
+        AtomicFile::useNamedFilesForTesting(false);
+        EXPECT_EQ(fs::status(target).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << target;
+    }
 }
 
 int openHandlesTo(const std::string& path) {
