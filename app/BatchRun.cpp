@@ -3,26 +3,36 @@
 #include "PageNaming.h"
 #include "SplitFile.h"
 
+#include <utility>
+
 namespace plexifold {
-namespace {
 
-// Passes the splitter's reports on as the run's signals.
-class SignalProgress : public SplitProgress {
+// Leaves the splitter's reports in the run's mailbox.
+class MailboxProgress : public SplitProgress {
 public:
-    explicit SignalProgress(BatchRun& run) : m_run(run) {}
+    explicit MailboxProgress(BatchRun& run) : m_run(run) {}
 
-    void begin(qint32 pageCount) override { emit m_run.fileBegun(pageCount); }
-    void page(const QString& text, qint32 value) override { emit m_run.pageBegun(text, value); }
-    void end() override { emit m_run.fileEnded(); }
+    void begin(qint32 pageCount) override {
+        m_run.post([pageCount](BatchProgress& p) { p.pageCount = pageCount; });
+    }
+    void page(const QString& text, qint32 value) override {
+        m_run.post([&text, value](BatchProgress& p) {
+            p.text = text;
+            p.value = value;
+        });
+    }
+    void end() override {
+        m_run.post([](BatchProgress& p) { p.value = 1; });
+    }
 
 private:
     BatchRun& m_run;
 };
 
-} // namespace
-
 BatchRun::BatchRun(QObject* parent) : QObject(parent) {
     connect(this, &BatchRun::workerDone, this, &BatchRun::onWorkerDone, Qt::QueuedConnection);
+    m_nextFrame.setSingleShot(true);
+    connect(&m_nextFrame, &QTimer::timeout, this, &BatchRun::showLatestProgress);
 }
 
 BatchRun::~BatchRun() {
@@ -33,6 +43,9 @@ void BatchRun::start(const QStringList& paths) {
     if (isRunning())
         return;
     m_stopRequested = false;
+    m_mailbox = {};
+    m_posted = false;
+    m_sinceShown.invalidate();
     const quint64 runId = ++m_runId;
     m_thread = std::thread([this, runId, paths] { run(runId, paths); });
 }
@@ -42,6 +55,7 @@ void BatchRun::stop() {
         return;
     m_stopRequested = true;
     m_thread.join();
+    m_nextFrame.stop();
 }
 
 void BatchRun::run(quint64 runId, const QStringList& paths) {
@@ -58,7 +72,7 @@ void BatchRun::run(quint64 runId, const QStringList& paths) {
 }
 
 void BatchRun::ProcessFile(const QString& path, BatchReport& report) {
-    SignalProgress progress(*this);
+    MailboxProgress progress(*this);
     SplitOutcome outcome;
     if (!SplitFile(path, progress, &outcome, &m_stopRequested))
         report.failures.append({FileTitleOf(path), outcome.reason});
@@ -69,7 +83,43 @@ void BatchRun::onWorkerDone(quint64 runId, const BatchReport& report) {
     if (runId != m_runId || !isRunning())
         return;
     m_thread.join();
+    showLatestProgress();
     emit finished(report);
+}
+
+void BatchRun::post(const std::function<void(BatchProgress&)>& change) {
+    bool tell = false;
+    {
+        const std::lock_guard lock(m_mailboxLock);
+        change(m_mailbox);
+        tell = !std::exchange(m_posted, true);
+    }
+    if (tell)
+        QMetaObject::invokeMethod(this, &BatchRun::deliverProgress, Qt::QueuedConnection);
+}
+
+void BatchRun::deliverProgress() {
+    if (!isRunning())
+        return; // a stopped run shows nothing more
+    const qint64 wait = kProgressInterval - m_sinceShown.elapsed();
+    if (m_sinceShown.isValid() && wait > 0) {
+        if (!m_nextFrame.isActive())
+            m_nextFrame.start(int(wait));
+        return;
+    }
+    showLatestProgress();
+}
+
+void BatchRun::showLatestProgress() {
+    m_nextFrame.stop();
+    BatchProgress latest;
+    {
+        const std::lock_guard lock(m_mailboxLock);
+        m_posted = false;
+        latest = m_mailbox;
+    }
+    m_sinceShown.start();
+    emit progressChanged(latest);
 }
 
 } // namespace plexifold

@@ -48,9 +48,7 @@ frmMain::frmMain(Prompts prompts, QWidget* parent)
     connect(m_ui.txtPath, &QLineEdit::textChanged, this, &frmMain::txtPath_Change);
     connect(m_ui.cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
     connect(m_ui.cmdConvert, &QPushButton::clicked, this, &frmMain::cmdConvert_Click);
-    connect(m_batch, &BatchRun::fileBegun, this, &frmMain::beginFile);
-    connect(m_batch, &BatchRun::pageBegun, this, &frmMain::showPage);
-    connect(m_batch, &BatchRun::fileEnded, this, &frmMain::endFile);
+    connect(m_batch, &BatchRun::progressChanged, this, &frmMain::showProgress);
     connect(m_batch, &BatchRun::finished, this, &frmMain::endRun);
 
     Form_Load();
@@ -147,24 +145,22 @@ void frmMain::cmdConvert_Click() {
     m_batch->start(paths);
 }
 
-void frmMain::beginFile(qint32 pageCount) {
-    m_ui.ProgressBar1->setMinimum(1);
-    m_ui.ProgressBar1->setMaximum(pageCount);
-}
-
-void frmMain::showPage(const QString& text, qint32 value) {
-    m_ui.lblProgress->setText(text);
-    // A file name may hold "[*]", which a title takes for its "modified" mark unless doubled.
-    setWindowTitle(
-        m_ui.lblProgress->text().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
-    m_ui.ProgressBar1->setValue(value);
+void frmMain::showProgress(const BatchProgress& progress) {
+    if (!progress.text.isEmpty()) {
+        m_ui.lblProgress->setText(progress.text);
+        // A file name may hold "[*]", which a title takes for its "modified" mark unless doubled.
+        setWindowTitle(
+            QString(progress.text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    }
+    if (progress.pageCount > 0) {
+        m_ui.ProgressBar1->setMinimum(1);
+        m_ui.ProgressBar1->setMaximum(progress.pageCount);
+    }
+    if (progress.value > 0)
+        m_ui.ProgressBar1->setValue(progress.value);
     // The label overlaps the bar's top row: its repaints count as the bar's, and the bar
     // would then skip its own for small steps. Ask for the whole bar each time.
     m_ui.ProgressBar1->update();
-}
-
-void frmMain::endFile() {
-    m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->minimum());
 }
 
 void frmMain::endRun(const BatchReport& report) {

@@ -9,6 +9,7 @@
 namespace plexifold {
 
 class BatchRun;
+struct BatchProgress;
 
 // The program's one window: the folder of TIFF files to split, "..." to choose
 // another, "&Execute" to split them all, and the progress of the run.
@@ -45,9 +46,7 @@ private:
     void Form_Load();
     void centreOnScreen();
     void centreFrameOnce();
-    void beginFile(qint32 pageCount);
-    void showPage(const QString& text, qint32 value);
-    void endFile();
+    void showProgress(const BatchProgress& progress);
     void endRun(const BatchReport& report);
 
     frmMainUi m_ui;

@@ -44,16 +44,19 @@ private slots:
         Controls(window).lblProgress->show(); // as during a run
         auto* run = window.findChild<BatchRun*>();
         QVERIFY(run);
-        emit run->fileBegun(400);
+        BatchProgress progress{400, 0, {}};
         for (int page = 1; page <= 400; ++page) {
-            emit run->pageBegun(QStringLiteral("Processing a.tif (%1 from 400)").arg(page), page);
+            progress.value = page;
+            progress.text = QStringLiteral("Processing a.tif (%1 from 400)").arg(page);
+            emit run->progressChanged(progress);
             QCoreApplication::processEvents();
             if (page % 100 == 0) {
                 const double fill = filledShare(shownBarRow(window), emptyRow);
                 QVERIFY2(qAbs(fill - page / 400.0) < 0.1, qPrintable(QString::number(fill)));
             }
         }
-        emit run->fileEnded();
+        progress.value = 1; // the file is done
+        emit run->progressChanged(progress);
         QCoreApplication::processEvents();
         QCOMPARE(shownBarRow(window), emptyRow);
         QCOMPARE(window.windowTitle(), QStringLiteral("Processing a.tif (400 from 400)"));
