@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release --parallel "$(nproc)" --target plexifold-split make_corpus >&2
+cmake --build build-release --parallel "$(nproc)" --target plexifold-split make_corpus window_run >&2
 exec python3 bench/run.py --build build-release "$@"
