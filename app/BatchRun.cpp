@@ -101,13 +101,11 @@ void BatchRun::post(const std::function<void(BatchProgress&)>& change) {
 void BatchRun::deliverProgress() {
     if (!isRunning())
         return; // a stopped run shows nothing more
-    const qint64 wait = kProgressInterval - m_sinceShown.elapsed();
-    if (m_sinceShown.isValid() && wait > 0) {
-        if (!m_nextFrame.isActive())
-            m_nextFrame.start(int(wait));
-        return;
-    }
-    showLatestProgress();
+    const qint64 wait = m_sinceShown.isValid() ? kProgressInterval - m_sinceShown.elapsed() : 0;
+    if (wait <= 0)
+        showLatestProgress();
+    else if (!m_nextFrame.isActive())
+        m_nextFrame.start(int(wait));
 }
 
 void BatchRun::showLatestProgress() {
