@@ -12,7 +12,6 @@ import statistics
 import subprocess
 import tempfile
 import time
-from pathlib import Path
 
 import tools
 
@@ -32,13 +31,17 @@ class Display:
             self.env["QT_QPA_PLATFORM"] = "offscreen"
 
     def _start_xvfb(self):
-        number = 90 + os.getpid() % 100
+        # Xvfb picks a free display and writes its number to the pipe.
+        read_end, write_end = os.pipe()
+        self.processes.append(subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
         self.env["DISPLAY"] = f":{number}"
         self.env.pop("QT_QPA_PLATFORM", None)
-        self.processes.append(subprocess.Popen(
-            ["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        time.sleep(1.0)
         self.kind = "Xvfb"
         if shutil.which("openbox"):
             self.processes.append(subprocess.Popen(["openbox"], env=self.env,
