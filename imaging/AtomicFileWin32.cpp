@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <vector>
 #include <windows.h>
