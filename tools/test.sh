@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: once as shipped, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, with each fuzz target run for a minute
-# in between.
+# Installs what is missing, builds and runs every test: once as shipped, once as the
+# Windows build under Wine, once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# with each fuzz target run for a minute in between.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -10,6 +10,11 @@ jobs=$(nproc)
 echo "== Build and test: release"
 tools/build.sh
 ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== Build and test: Windows, under Wine"
+start=$SECONDS
+tools/test-windows.sh
+echo "== Windows part: $((SECONDS - start)) s"
 
 echo "== Fuzz: each target for 60 s"
 tests/fuzz/run.sh 60
