@@ -15,9 +15,12 @@ public:
         const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            m_path = base / ("plexifold-" + std::to_string(random()));
-            if (std::filesystem::create_directory(m_path))
+            const std::filesystem::path candidate =
+                base / ("plexifold-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                m_path = candidate;
                 return;
+            }
         }
         throw std::runtime_error("cannot create a temporary folder");
     }
