@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "FileBytes.h"
+#include "GreyPages.h"
 #include "PageNaming.h"
 #include "SplitFile.h"
 #include "TempFolder.h"
-#include "TiffFixtures.h"
 
 using namespace plexifold;
 namespace fs = std::filesystem;
@@ -31,8 +32,7 @@ class SplitFileTest : public testing::Test {
 protected:
     test::TempFolder m_dir;
     fs::path path(const std::string& name) const { return m_dir.path() / PathFromUtf8(name); }
-    std::string file(const std::string& name) const { return m_dir.file(name); }
-    int directoriesIn(const std::string& name) const { return test::countDirectories(file(name)); }
+    int directoriesIn(const std::string& name) const { return test::countPages(path(name)); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names = m_dir.names();
         std::ranges::sort(names);
@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(SplitFileTest, WritesEveryPageAndReportsEachOne) {
-    test::writeMultipageTiff(file("doc.tif"), 12);
+    test::writeGreyPages(path("doc.tif"), 12);
     RecordingProgress progress;
     SplitOutcome outcome;
 
@@ -62,7 +62,7 @@ TEST_F(SplitFileTest, WritesEveryPageAndReportsEachOne) {
 // A name is shown as it is, whatever it holds.
 TEST_F(SplitFileTest, SinglePageKeepsTheNameAndExtension) {
     for (const std::string name : {"one.TIFF", "a%2Fb.tif", "%1.tif", "Überweisungen 日本.tif"}) {
-        test::writeMultipageTiff(file(name), 1);
+        test::writeGreyPages(path(name), 1);
         RecordingProgress progress;
         ASSERT_TRUE(SplitFile(path(name), progress)) << name;
         EXPECT_EQ(directoriesIn(Utf8Of(PageFilePath(PathFromUtf8(name), 1, 1))), 1) << name;
@@ -78,7 +78,7 @@ TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
     for (const Case& c : {Case{"empty.tif", {}}, Case{"text.tif", {'h', 'e', 'l', 'l', 'o', '\n'}},
                           Case{"magic.tif", {'I', 'I', 42, 0}},
                           Case{"nopages.tif", {'I', 'I', 42, 0, 0, 0, 0, 0}}}) {
-        test::writeFileBytes(file(c.name), c.bytes);
+        test::writeFileBytes(path(c.name), c.bytes);
         RecordingProgress progress;
         SplitOutcome outcome;
         EXPECT_FALSE(SplitFile(path(c.name), progress, &outcome)) << c.name;
@@ -90,7 +90,7 @@ TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
 }
 
 TEST_F(SplitFileTest, FailureAtPageFiveKeepsTheEarlierPagesAndNothingElse) {
-    test::writeMultipageTiff(file("doc.tif"), 12);
+    test::writeGreyPages(path("doc.tif"), 12);
     ASSERT_TRUE(fs::create_directory(path("doc_page_05.tif")));
     RecordingProgress progress;
     SplitOutcome outcome;
@@ -112,7 +112,7 @@ TEST_F(SplitFileTest, FailureAtPageFiveKeepsTheEarlierPagesAndNothingElse) {
 }
 
 TEST_F(SplitFileTest, StopRequestEndsBeforeTheNextPage) {
-    test::writeMultipageTiff(file("doc.tif"), 3);
+    test::writeGreyPages(path("doc.tif"), 3);
     struct StopAfterFirst : RecordingProgress {
         std::atomic<bool> stop{false};
         void saved(std::int32_t, std::uint64_t) override { stop = true; }
@@ -124,7 +124,7 @@ TEST_F(SplitFileTest, StopRequestEndsBeforeTheNextPage) {
 }
 
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
-    test::writeMultipageTiff(file("scan.tif"), 10);
+    test::writeGreyPages(path("scan.tif"), 10);
     std::vector<fs::path> pages;
     ASSERT_TRUE(PlanPageFiles(path("scan.tif"), pages));
     ASSERT_EQ(pages.size(), 10u);
