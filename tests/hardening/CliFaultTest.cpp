@@ -7,7 +7,7 @@
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
 #include "LibtiffView.h"
-#include "ScratchFolder.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 // Faults of the machine met by the command-line program: a full disk, a source
@@ -38,7 +38,7 @@ protected:
         }
     }
 
-    plexifold::fuzz::ScratchFolder m_folder;
+    plexifold::test::TempFolder m_folder;
 };
 
 std::vector<std::string> withPages(std::vector<std::string> names, const std::string& base,

@@ -9,7 +9,7 @@
 #include "HostileFiles.h"
 #include "LibtiffView.h"
 #include "PageChain.h"
-#include "ScratchFolder.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 namespace {
@@ -30,7 +30,7 @@ protected:
         return names;
     }
 
-    plexifold::fuzz::ScratchFolder m_folder;
+    plexifold::test::TempFolder m_folder;
 };
 
 // The pages written: a failing page costs only itself.
@@ -49,7 +49,7 @@ std::vector<int> pagesWritten(const HostileFile& file) {
 // failed saves change nothing, saved pages load back.
 TEST_P(HostileInput, KeepsTheDocumentGuarantees) {
     const auto bytes = GetParam().bytes();
-    const plexifold::fuzz::ScratchFolder scratch;
+    const plexifold::test::TempFolder scratch;
     EXPECT_EQ(plexifold::fuzz::checkInput(bytes.data(), bytes.size(), scratch.path(),
                                           plexifold::fuzz::CheckMode::SaveReload),
               "");
