@@ -104,7 +104,7 @@ void AtomicFile::System::commit() {
 }
 
 void AtomicFile::System::renameOverTarget() {
-    const std::wstring target = systemPath(std::filesystem::absolute(m_target));
+    const std::wstring target = systemPath(m_target, true);
     const std::size_t nameBytes = target.size() * sizeof(wchar_t);
     std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());

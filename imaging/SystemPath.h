@@ -7,8 +7,9 @@
 namespace plexifold::imaging {
 
 /// `path` as the wide functions take it: made absolute and given the "\\?\" prefix when it
-/// is too long for the classic limit of 260 characters.
-std::wstring systemPath(const std::filesystem::path& path);
+/// is too long for the classic limit of 260 characters, else as given or, with `absolute`,
+/// made absolute.
+std::wstring systemPath(const std::filesystem::path& path, bool absolute = false);
 
 /// A Windows error as the number FileHandle reports: the C library's errno where it has
 /// one, else minus the Windows code. Access to a folder `path` is refused as "Is a directory".

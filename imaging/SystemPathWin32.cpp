@@ -25,14 +25,26 @@ constexpr ErrorNumber errorNumbers[] = {
 
 } // namespace
 
-std::wstring systemPath(const std::filesystem::path& path) {
-    std::error_code error;
-    std::wstring text = std::filesystem::absolute(path, error).make_preferred().wstring();
-    if (error || text.size() < MAX_PATH - 12 || text.starts_with(LR"(\\?\)"))
-        return path.wstring();
-    if (text.starts_with(LR"(\\)"))
-        return LR"(\\?\UNC\)" + text.substr(2);
-    return LR"(\\?\)" + text;
+std::wstring systemPath(const std::filesystem::path& path, bool absolute) {
+    const std::wstring& given = path.native();
+    if (given.starts_with(LR"(\\?\)") || given.starts_with(LR"(\\.\)"))
+        return given;
+    // GetFullPathNameW, not std::filesystem::absolute, which takes "\\server" for a
+    // folder of the current drive.
+    constexpr std::size_t Limit = MAX_PATH - 12; // leaves room for a file name of 8.3
+    const DWORD size = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (size == 0 || (size < Limit && !absolute))
+        return given;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return given;
+    full.resize(length);
+    if (full.size() < Limit)
+        return full;
+    if (full.starts_with(LR"(\\)"))
+        return LR"(\\?\UNC\)" + full.substr(2);
+    return LR"(\\?\)" + full;
 }
 
 int systemError(unsigned long code, const std::filesystem::path& path) {
