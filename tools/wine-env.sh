@@ -12,4 +12,6 @@ wine_start() {
     wineserver -p </dev/null >/dev/null 2>&1
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     wine wineboot -i </dev/null >/dev/null 2>&1
+    # Wine marks names with a leading dot hidden; Windows does not.
+    wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f </dev/null >/dev/null 2>&1
 }
