@@ -58,7 +58,10 @@ struct PagePlan {
     std::vector<PlannedDirectory> directories; // [0] is the page's own directory
     std::vector<DataGroup> groups;
     std::uint64_t dataStart = 0;
-    std::uint64_t end = 0; // the size of the page file
+    std::uint64_t end = 0;             // the size of the page file
+    std::vector<std::string> warnings; // "page 5: warning: ...": what was left out or mended
+
+    void warn(const std::string& text) { warnings.push_back(context + ": warning: " + text); }
 
     /// "page 5", or "page 5 (EXIF directory)" for a directory the page owns.
     std::string where(std::size_t directory) const {
