@@ -1,6 +1,7 @@
 // Damaged and hostile files: LoadFile refuses them with a reason, or the page that
-// cannot be copied fails its SaveFile with a reason; nothing crashes, hangs or is left
-// half-written.
+// cannot be copied fails its SaveFile with a reason, or a page written leaves out or mends
+// what is broken with a warning; nothing crashes, hangs or is left half-written, and every
+// page written opens in libtiff and decodes as its source page does.
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -103,7 +104,8 @@ struct HostileCase {
     const char* name;
     std::function<Bytes()> build;
     int pages;           // -1: LoadFile must fail
-    const char* reason;  // part of LoadFile's errorText, or of the failing SaveFile's message
+    const char* reason;  // part of LoadFile's errorText, of the failing SaveFile's message, or
+                         // of a warning of a page written ("": none)
     int failingPage = 0; // the page (from 1) whose SaveFile must fail; 0: none
 };
 
@@ -179,17 +181,32 @@ const HostileCase hostileCases[] = {
              e.push_back(xmp);
          });
      },
-     1, "page 1: the value of tag 700 lies past the end of the file", 1},
+     1, "page 1: warning: tag 700 is left out: its value lies past the end of the file"},
+    {"TagZeroPastTheEnd",
+     [] {
+         return onePage([](RawTiff&, auto& e) {
+             e.insert(e.begin(), {0, 7, 64, {0xf0, 0xff, 0xff, 0x0f}});
+         });
+     },
+     1, "page 1: warning: tag 0 is left out: its value lies past the end of the file"},
+    {"ColorMapPastTheEnd",
+     [] {
+         return onePage([](RawTiff&, auto& e) {
+             setEntry(e, {262, 3, 1, {3, 0}});
+             e.push_back({320, 3, 768, {0xf0, 0xff, 0xff, 0x0f}});
+         });
+     },
+     1, "page 1: the value of tag 320 lies past the end of the file", 1},
     {"ImpossibleCount",
      [] {
          return onePage([](RawTiff&, auto& e) {
              e.push_back({700, 12, 0xffffffff, {0x10, 0, 0, 0}}); // 32 GiB of doubles
          });
      },
-     1, "page 1: the value of tag 700 lies past the end of the file", 1},
+     1, "page 1: warning: tag 700 is left out"},
     {"ExifDirectoryPastTheEnd",
      [] { return onePage([](RawTiff& t, auto& e) { e.push_back(t.longs(34665, {1u << 24})); }); },
-     1, "page 1: the EXIF directory is damaged or lies past the end of the file", 1},
+     1, "page 1: warning: the EXIF directory is left out: it is damaged or lies past the end"},
     {"ExifPointerOfZero",
      [] { return onePage([](RawTiff& t, auto& e) { e.push_back(t.longs(34665, {0})); }); }, 1, ""},
     {"ExifDirectoryIsThePageItself",
@@ -201,7 +218,15 @@ const HostileCase hostileCases[] = {
          tiff.setFirstDirectory(page);
          return tiff.data();
      },
-     1, "page 1: the EXIF directory loops back to a directory read before", 1},
+     1, "page 1: warning: the EXIF directory is left out: it loops back"},
+    {"GpsDirectoryOfUnusableEntries",
+     [] {
+         return onePage([](RawTiff& t, auto& e) {
+             const std::uint64_t gps = t.addDirectory({{1, 99, 2, {'N', 0}}});
+             e.push_back(t.longs(34853, {gps}));
+         });
+     },
+     1, "page 1: warning: the GPS directory is left out: it holds no usable entry"},
     {"SubIfdsNestedTooDeeply", [] { return nestedSubIfds(12); }, 1, "nested too deeply", 1},
     {"TooManyJpegTables",
      [] {
@@ -260,6 +285,8 @@ TEST_P(HostileInput, RefusedWithAReasonOrCopied) {
     }
     ASSERT_TRUE(loaded) << document.errorText();
     ASSERT_EQ(document.PageCount(), c.pages);
+    TiffInspector source(input);
+    std::vector<std::string> warnings;
     for (int i = 0; i < c.pages; ++i) {
         SCOPED_TRACE("page " + std::to_string(i + 1));
         const std::string output = folder.file("page" + std::to_string(i + 1) + ".tif");
@@ -273,11 +300,22 @@ TEST_P(HostileInput, RefusedWithAReasonOrCopied) {
             }
             EXPECT_FALSE(std::filesystem::exists(output));
         } else {
-            document.GetPage(i).SaveFile(output);
+            document.GetPage(i).SaveFile(output, &warnings);
             TiffInspector page(output);
             EXPECT_TRUE(page.opened());
             EXPECT_EQ(page.directoryCount(), 1);
+            EXPECT_EQ(page.complaints(), std::vector<std::string>{});
+            // What libtiff decodes of the source page, the page file gives.
+            const auto pixels = source.opened() ? source.pixels(i) : std::vector<std::uint32_t>{};
+            if (!pixels.empty()) {
+                EXPECT_EQ(page.pixels(0), pixels);
+            }
         }
+    }
+    if (c.failingPage == 0) {
+        const std::string all = testing::PrintToString(warnings);
+        EXPECT_EQ(warnings.size(), std::string(c.reason).empty() ? 0u : 1u) << all;
+        EXPECT_NE(all.find(c.reason), std::string::npos) << all;
     }
     for (const std::string& name : folder.names())
         EXPECT_NE(name.front(), '.') << "temporary file left: " << name;

@@ -100,7 +100,7 @@ std::vector<std::vector<std::uint8_t>> rawData(TIFF* tif) {
     return items;
 }
 
-std::vector<std::uint32_t> pixels(TIFF* tif) {
+std::vector<std::uint32_t> decode(TIFF* tif) {
     char message[1024];
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
@@ -146,6 +146,13 @@ DirectorySnapshot TiffInspector::page(int index) {
     return snapshot(true);
 }
 
+std::vector<std::uint32_t> TiffInspector::pixels(int index) {
+    if (!TIFFSetDirectory(m_tif, static_cast<tdir_t>(index)))
+        return {};
+    const auto raster = decode(m_tif);
+    return raster == std::vector<std::uint32_t>{0xdeadbeef} ? std::vector<std::uint32_t>{} : raster;
+}
+
 DirectorySnapshot TiffInspector::snapshot(bool image) {
     DirectorySnapshot result;
     result.printed = printDirectory(m_tif);
@@ -157,7 +164,7 @@ DirectorySnapshot TiffInspector::snapshot(bool image) {
     }
     if (image) {
         result.rawData = rawData(m_tif);
-        result.pixels = pixels(m_tif);
+        result.pixels = decode(m_tif);
         addChildren(result);
     }
     return result;

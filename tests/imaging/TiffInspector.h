@@ -34,6 +34,9 @@ public:
     /// The page at `index` of the top-level chain, with its EXIF, GPS and SubIFD directories.
     DirectorySnapshot page(int index);
 
+    /// The page at `index` decoded to RGBA; empty when libtiff cannot decode it.
+    std::vector<std::uint32_t> pixels(int index);
+
     /// Errors and warnings libtiff gave, except for tags it does not know.
     const std::vector<std::string>& complaints() const { return m_complaints; }
 
