@@ -133,12 +133,18 @@ void placeData(const TiffSource& source, PagePlan& plan) {
     });
 }
 
-// A page without its size is no image: no reader could open the file written from it.
+// A page without its size or its data is no image: no reader could open the file written
+// from it. (An old-style JPEG page may hold its data in its JPEG stream alone.)
 void checkImage(const PagePlan& plan) {
     const PlannedDirectory& page = plan.directories.front();
     for (const std::uint16_t tag : {TiffTag::ImageWidth, TiffTag::ImageLength})
         if (!page.find(tag))
             throw TiffError(plan.context + ": " + tagName(tag) + " is missing");
+    if (!page.find(TiffTag::StripOffsets) && !page.find(TiffTag::TileOffsets) &&
+        !page.find(TiffTag::JpegInterchange))
+        throw TiffError(plan.context + ": it holds no image data (neither " +
+                        tagName(TiffTag::StripOffsets) + " nor " + tagName(TiffTag::TileOffsets) +
+                        ")");
 }
 
 } // namespace

@@ -167,6 +167,13 @@ const HostileCase hostileCases[] = {
              [](RawTiff&, auto& e) { std::erase_if(e, [](auto& x) { return x.tag == 279; }); });
      },
      1, "page 1: StripOffsets comes without StripByteCounts", 1},
+    {"NoImageData",
+     [] {
+         return onePage([](RawTiff&, auto& e) {
+             std::erase_if(e, [](auto& x) { return x.tag == 273 || x.tag == 279; });
+         });
+     },
+     1, "page 1: it holds no image data (neither StripOffsets nor TileOffsets)", 1},
     {"OffsetsOfTextType",
      [] {
          return onePage([](RawTiff&, auto& e) { setEntry(e, RawTiff::ascii(273, "abcdefgh")); });
