@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "DataExtents.h"
 #include "DataWalker.h"
 #include "DirectoryTree.h"
 #include "TiffError.h"
@@ -155,6 +156,7 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
     plan.order = source.order();
     readDirectoryTree(source, source.pageOffset(page), plan);
     checkImage(plan);
+    mendDataExtents(source, page, plan);
     for (std::uint32_t d = 0; d < plan.directories.size(); ++d)
         for (const GroupKind& kind : groupKinds)
             addGroup(plan, d, kind);

@@ -4,6 +4,7 @@
 // page written opens in libtiff and decodes as its source page does.
 #include <functional>
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include "PageImageDocument.h"
 #include "RawTiff.h"
@@ -41,6 +42,10 @@ void setEntry(std::vector<RawTiff::Entry>& entries, RawTiff::Entry entry) {
             return;
         }
     entries.push_back(std::move(entry));
+}
+
+std::uint64_t firstValue(const RawTiff::Entry& entry) {
+    return entry.value[0] | entry.value[1] << 8 | entry.value[2] << 16 | entry.value[3] << 24;
 }
 
 Bytes pages(int count, bool bigTiff = false, int loopTo = -1) {
@@ -98,6 +103,71 @@ Bytes libtiffFileCutShort() {
         last = next;
     bytes.resize(last + 20); // into the last directory
     return bytes;
+}
+
+// A page libtiff writes, its directory's entries then changed (classic, little-endian).
+Bytes libtiffPage(const PageSpec& spec,
+                  const std::function<void(Bytes&, std::uint64_t directory)>& change) {
+    TempFolder folder;
+    writeTiff(folder.file("page.tif"), {spec});
+    Bytes bytes = readFileBytes(folder.file("page.tif"));
+    change(bytes, RawTiff::readHeader(bytes).first);
+    return bytes;
+}
+
+// Sets the value field of entry `tag` of the directory at `directory`.
+void setField(Bytes& file, std::uint64_t directory, std::uint16_t tag, std::uint32_t value) {
+    const auto entries = RawTiff::readDirectory(file, directory).entries;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].tag == tag)
+            for (std::size_t b = 0; b < 4; ++b)
+                file[directory + 2 + i * 12 + 8 + b] = static_cast<std::uint8_t>(value >> (8 * b));
+}
+
+// A whole JPEG stream of a grey 16 x 16 image, as libtiff encodes it.
+Bytes jpegStream() {
+    TempFolder folder;
+    PageSpec spec;
+    spec.width = spec.height = spec.rowsPerStrip = 16;
+    spec.compression = 7;
+    writeTiff(folder.file("jpeg.tif"), {spec});
+    TIFF* tif = TIFFOpen(folder.file("jpeg.tif").c_str(), "r");
+    std::uint32_t tablesSize = 0;
+    const std::uint8_t* tables = nullptr;
+    TIFFGetField(tif, TIFFTAG_JPEGTABLES, &tablesSize, &tables);
+    Bytes strip(static_cast<std::size_t>(TIFFRawStripSize(tif, 0)));
+    TIFFReadRawStrip(tif, 0, strip.data(), static_cast<tmsize_t>(strip.size()));
+    // The tables without their end-of-image marker, then the strip after its start marker.
+    Bytes stream(tables, tables + tablesSize - 2);
+    stream.insert(stream.end(), strip.begin() + 2, strip.end());
+    TIFFClose(tif);
+    return stream;
+}
+
+// A grey 16 x 16 old-style JPEG page whose one strip is the whole `stream`, which
+// JPEGInterchangeFormat points at, with JPEGInterchangeFormatLength `length` (none: left out).
+Bytes oldStyleJpeg(const Bytes& stream, std::optional<std::uint64_t> length) {
+    RawTiff tiff;
+    const std::uint64_t at = tiff.append(stream);
+    tiff.append(Bytes(40, 0xff)); // not part of the stream
+    auto entries = tiff.greyPage(16, 16, {at}, {stream.size()});
+    setEntry(entries, tiff.shorts(259, {6}));
+    entries.push_back(tiff.shorts(512, {1}));
+    entries.push_back(tiff.longs(513, {at}));
+    if (length)
+        entries.push_back(tiff.longs(514, {*length}));
+    tiff.setFirstDirectory(tiff.addDirectory(entries));
+    return tiff.data();
+}
+
+// A single-strip page of CCITT G4 data whose StripByteCounts is 0.
+Bytes faxWithoutByteCount() {
+    PageSpec fax;
+    fax.compression = 4;
+    fax.photometric = 0;
+    fax.bitsPerSample = 1;
+    fax.rowsPerStrip = fax.height;
+    return libtiffPage(fax, [](Bytes& file, std::uint64_t d) { setField(file, d, 279, 0); });
 }
 
 struct HostileCase {
@@ -167,6 +237,26 @@ const HostileCase hostileCases[] = {
              [](RawTiff&, auto& e) { std::erase_if(e, [](auto& x) { return x.tag == 279; }); });
      },
      1, "page 1: StripOffsets comes without StripByteCounts", 1},
+    {"OneStripWithoutByteCounts",
+     [] {
+         return onePage([](RawTiff& t, auto& e) {
+             setEntry(e, t.longs(278, {4}));
+             setEntry(e, t.longs(273, {firstValue(e[5])}));
+             std::erase_if(e, [](auto& x) { return x.tag == 279; });
+         });
+     },
+     1, "page 1: warning: StripByteCounts is missing; strip 1 is taken to hold 32 bytes"},
+    {"UncompressedStripRunsPastTheEnd",
+     [] {
+         return onePage([](RawTiff& t, auto& e) {
+             setEntry(e, t.longs(278, {4}));
+             setEntry(e, t.longs(273, {firstValue(e[5])}));
+             setEntry(e, t.longs(279, {1u << 30}));
+         });
+     },
+     1, "page 1: warning: StripByteCounts of 1073741824 does not fit the image"},
+    {"FaxStripOfZeroBytes", faxWithoutByteCount, 1,
+     "page 1: warning: StripByteCounts of 0 does not fit the image; strip 1 is taken to hold"},
     {"NoImageData",
      [] {
          return onePage([](RawTiff&, auto& e) {
@@ -174,6 +264,20 @@ const HostileCase hostileCases[] = {
          });
      },
      1, "page 1: it holds no image data (neither StripOffsets nor TileOffsets)", 1},
+    {"OldStyleJpegWithoutStreamLength", [] { return oldStyleJpeg(jpegStream(), std::nullopt); }, 1,
+     "page 1: warning: JPEGInterchangeFormatLength is missing; the JPEG stream is taken to hold"},
+    {"OldStyleJpegStreamLengthPastTheEnd", [] { return oldStyleJpeg(jpegStream(), 1u << 20); }, 1,
+     "page 1: warning: JPEGInterchangeFormatLength of 1048576 runs past the end of the file"},
+    {"OldStyleJpegStreamOfStuffedBytesAndRestarts",
+     [] {
+         // A segment, a scan holding a stuffed 0xff and a restart marker, fill, the end.
+         return oldStyleJpeg({0xff, 0xd8, 0xff, 0xe0, 0,    4,    0xaa, 0xbb, 0xff, 0xda, 0,   3,
+                              1,    0x11, 0xff, 0,    0x22, 0xff, 0xd3, 0x33, 0xff, 0xff, 0xd9},
+                             0);
+     },
+     1,
+     "JPEGInterchangeFormatLength is 0; the JPEG stream is taken to hold 23 bytes, up to its "
+     "end-of-image marker"},
     {"OffsetsOfTextType",
      [] {
          return onePage([](RawTiff&, auto& e) { setEntry(e, RawTiff::ascii(273, "abcdefgh")); });
