@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "TiffError.h"
 #include "TiffSource.h"
 
 namespace plexifold::imaging {
@@ -59,13 +60,17 @@ public:
 
     std::uint64_t position() const { return m_position; }
 
+    /// True when the file's measuring budget ran out (see TiffSource::chargeMeasuring).
+    bool exhausted() const { return m_exhausted; }
+
     std::optional<std::uint8_t> next() {
-        if (m_position >= m_source.size())
+        if (m_position >= m_source.size() || m_exhausted)
             return std::nullopt;
         if (m_position < m_start || m_position - m_start >= m_buffer.size()) {
             m_buffer.resize(static_cast<std::size_t>(
                 std::min<std::uint64_t>(64 * 1024, m_source.size() - m_position)));
-            if (!m_source.readAt(m_position, m_buffer.data(), m_buffer.size()))
+            m_exhausted = !m_source.chargeMeasuring(m_buffer.size());
+            if (m_exhausted || !m_source.readAt(m_position, m_buffer.data(), m_buffer.size()))
                 return std::nullopt;
             m_start = m_position;
         }
@@ -82,6 +87,7 @@ private:
     std::uint64_t m_position;
     std::uint64_t m_start = 0;
     std::vector<std::uint8_t> m_buffer;
+    bool m_exhausted = false;
 };
 
 // Skips entropy-coded data up to the marker that ends it.
@@ -243,6 +249,9 @@ private:
             return;
         ForwardReader reader(m_source, *offset);
         const StreamEnd end = walkJpegStream(reader);
+        if (reader.exhausted())
+            throw TiffError(m_plan.where(d) + ": measuring its JPEG stream would read the file " +
+                            "over and over; the file looks damaged");
         if (end == StreamEnd::NotJpeg)
             return;
         const std::uint64_t found =

@@ -432,6 +432,38 @@ TEST_P(HostileInput, RefusedWithAReasonOrCopied) {
         EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
 }
 
+// Pages that each send the reader through the same megabyte of JPEG stream without an end.
+TEST(HostileInputBounds, PagesStopMeasuringWhatTheyShareAfterAFewTimesTheFile) {
+    RawTiff tiff;
+    Bytes stream = {0xff, 0xd8, 0xff, 0xda, 0, 2};
+    stream.resize(1 << 20, 0x42);
+    const std::uint64_t at = tiff.append(stream);
+    std::vector<std::uint64_t> pages;
+    for (int i = 0; i < 80; ++i) {
+        auto entries = tiff.greyPage(16, 16, {0xfffff000}, {64});
+        setEntry(entries, tiff.shorts(259, {6}));
+        entries.push_back(tiff.longs(513, {at}));
+        pages.push_back(tiff.addDirectory(entries));
+    }
+    tiff.setFirstDirectory(pages[0]);
+    for (std::size_t i = 0; i + 1 < pages.size(); ++i)
+        tiff.setNext(pages[i], pages[i + 1]);
+    TempFolder folder;
+    writeFileBytes(folder.file("input.tif"), tiff.data());
+    PageImageDocument document;
+    ASSERT_TRUE(document.LoadFile(folder.file("input.tif"))) << document.errorText();
+
+    int stopped = 0;
+    for (int i = 0; i < document.PageCount(); ++i)
+        try {
+            document.GetPage(i).SaveFile(folder.file("page.tif"));
+        } catch (const TiffError& error) {
+            stopped += std::string(error.what()).find("over and over") != std::string::npos;
+        }
+    EXPECT_GT(stopped, 0);
+    EXPECT_LT(stopped, 20); // 4 times the file and 64 MiB are walked first
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, HostileInput, testing::ValuesIn(hostileCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
