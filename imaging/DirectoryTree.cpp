@@ -158,8 +158,8 @@ private:
 
     const TiffSource& m_source;
     PagePlan& m_plan;
-    std::vector<std::uint16_t>
-        m_pointerTags; // per directory: the tag pointing at it; 0 for the page
+    // Per directory: the tag pointing at it (0 for the page) and the directory holding it.
+    std::vector<std::uint16_t> m_pointerTags;
     std::vector<std::size_t> m_parents;
     std::set<std::uint64_t> m_seen;
     std::set<std::size_t> m_leftOut;
