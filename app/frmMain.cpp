@@ -158,8 +158,9 @@ void frmMain::showProgress(const BatchProgress& progress) {
     }
     if (progress.value > 0)
         m_ui.ProgressBar1->setValue(progress.value);
-    // The label overlaps the bar's top row: its repaints count as the bar's, and the bar
-    // would then skip its own for small steps. Ask for the whole bar each time.
+    // The bar's top row covers the label's last: each repaint of the label paints that row
+    // of the bar too, which the bar takes for a repaint of its own and then skips the next
+    // small steps. Ask for the whole bar each time.
     m_ui.ProgressBar1->update();
 }
 

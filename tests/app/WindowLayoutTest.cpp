@@ -83,6 +83,15 @@ private slots:
         }
     }
 
+    // The bar's top row covers the label's last one.
+    void barLiesOverTheLabel() {
+        frmMain window(m_prompts.prompts());
+        const Controls c(window);
+        c.lblProgress->show();
+        QCOMPARE(window.childAt(100, 56), c.ProgressBar1);
+        QCOMPARE(window.childAt(100, 55), c.lblProgress);
+    }
+
     void progressBarStartsEmpty() {
         frmMain window(m_prompts.prompts());
         const Controls c(window);
