@@ -12,12 +12,12 @@ class MailboxProgress : public SplitProgress {
 public:
     explicit MailboxProgress(BatchRun& run) : m_run(run) {}
 
-    void begin(qint32 pageCount) override {
+    void begin(std::int32_t pageCount) override {
         m_run.post([pageCount](BatchProgress& p) { p.pageCount = pageCount; });
     }
-    void page(const QString& text, qint32 value) override {
+    void page(const std::string& text, std::int32_t value) override {
         m_run.post([&text, value](BatchProgress& p) {
-            p.text = text;
+            p.text = QString::fromStdString(text);
             p.value = value;
         });
     }
@@ -74,8 +74,10 @@ void BatchRun::run(quint64 runId, const QStringList& paths) {
 void BatchRun::ProcessFile(const QString& path, BatchReport& report) {
     MailboxProgress progress(*this);
     SplitOutcome outcome;
-    if (!SplitFile(path, progress, &outcome, &m_stopRequested))
-        report.failures.append({FileTitleOf(path), outcome.reason});
+    const std::filesystem::path file = PathFromUtf8(path.toStdString());
+    if (!SplitFile(file, progress, &outcome, &m_stopRequested))
+        report.failures.append({QString::fromStdString(Utf8Of(FileTitleOf(file))),
+                                QString::fromStdString(outcome.reason)});
 }
 
 void BatchRun::onWorkerDone(quint64 runId, const BatchReport& report) {

@@ -10,6 +10,7 @@
 
 #include "AppIcon.h"
 #include "BatchRun.h"
+#include "PageNaming.h"
 #include "SettingsStore.h"
 
 namespace plexifold {
@@ -106,15 +107,16 @@ void frmMain::SetInputsEnabled(bool enabled) {
 }
 
 void frmMain::RefreshFileList(bool showWarning) {
-    m_ui.File1.setPattern(kPattern);
+    m_ui.File1.setPattern(kPattern.toStdString());
     // A folder that cannot be listed leaves the list with its former folder and names.
-    m_ui.File1.setPath(m_ui.txtPath->text());
+    m_ui.File1.setPath(PathFromUtf8(m_ui.txtPath->text().toStdString()));
     if (m_ui.File1.count() == 0 && showWarning) {
         m_prompts.showMessage(this, QMessageBox::Warning, kNoFilesWarning);
         m_ui.txtPath->setText(kPrompt);
         txtPath_Change();
     } else {
-        m_ui.txtPath->setText(QDir::toNativeSeparators(m_ui.File1.path()));
+        m_ui.txtPath->setText(
+            QDir::toNativeSeparators(QString::fromStdString(Utf8Of(m_ui.File1.path()))));
     }
 }
 
@@ -140,8 +142,8 @@ void frmMain::cmdConvert_Click() {
     WriteRegistryString(RegistryRoot::CurrentUser, kKeyPath, kValueName, m_ui.txtPath->text());
     m_ui.lblProgress->setVisible(true);
     QStringList paths;
-    for (qsizetype i = 0; i < m_ui.File1.count(); ++i)
-        paths.append(m_ui.File1.filePath(i));
+    for (int i = 0; i < m_ui.File1.count(); ++i)
+        paths.append(QString::fromStdString(Utf8Of(m_ui.File1.filePath(i))));
     m_batch->start(paths);
 }
 

@@ -1,6 +1,5 @@
 #include "SplitFile.h"
 
-#include <QFile>
 #include <exception>
 
 #include "PageImageDocument.h"
@@ -11,22 +10,25 @@ namespace {
 
 using imaging::PageImageDocument;
 
-QString progressText(const QString& path, qint32 page, qint32 total) {
-    return QStringLiteral("Processing %1 (%2 from %3)").arg(FileTitleOf(path)).arg(page).arg(total);
+// Built by concatenation: a file name is never read as a pattern.
+std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
+    return "Processing " + Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) + " from " +
+           std::to_string(total) + ")";
 }
 
-bool splitPages(const QString& path, const PageImageDocument& document, SplitProgress& progress,
-                SplitOutcome& outcome, const std::atomic<bool>* stopRequested) {
-    const qint32 total = document.PageCount();
+bool splitPages(const std::filesystem::path& path, const PageImageDocument& document,
+                SplitProgress& progress, SplitOutcome& outcome,
+                const std::atomic<bool>* stopRequested) {
+    const std::int32_t total = document.PageCount();
     progress.begin(total);
-    for (qint32 i = 0; i < total; ++i) {
+    for (std::int32_t i = 0; i < total; ++i) {
         if (stopRequested && stopRequested->load()) {
-            outcome.reason = QStringLiteral("stopped before page %1").arg(i + 1);
+            outcome.reason = "stopped before page " + std::to_string(i + 1);
             return false;
         }
         const PageImageDocument page = document.GetPage(i);
         progress.page(progressText(path, i + 1, total), i + 1);
-        const quint64 bytes = page.SaveFile(NativePath(PageFilePath(path, total, i + 1)));
+        const std::uint64_t bytes = page.SaveFile(PageFilePath(path, total, i + 1));
         ++outcome.pagesWritten;
         outcome.bytesWritten += bytes;
         progress.saved(i + 1, bytes);
@@ -37,48 +39,41 @@ bool splitPages(const QString& path, const PageImageDocument& document, SplitPro
 
 } // namespace
 
-std::filesystem::path NativePath(const QString& path) {
-#ifdef Q_OS_WIN
-    return path.toStdWString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-bool PlanPageFiles(const QString& path, QStringList& pageFiles, QString* reason) {
+bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesystem::path>& pageFiles,
+                   std::string* reason) {
     pageFiles.clear();
     PageImageDocument document;
-    if (!document.LoadFile(NativePath(path))) {
+    if (!document.LoadFile(path)) {
         if (reason)
-            *reason = QString::fromStdString(document.errorText());
+            *reason = document.errorText();
         return false;
     }
-    const qint32 total = document.PageCount();
-    for (qint32 page = 1; page <= total; ++page)
-        pageFiles.append(PageFilePath(path, total, page));
+    const std::int32_t total = document.PageCount();
+    for (std::int32_t page = 1; page <= total; ++page)
+        pageFiles.push_back(PageFilePath(path, total, page));
     return true;
 }
 
-bool SplitFile(const QString& path, SplitProgress& progress, SplitOutcome* outcome,
+bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
                const std::atomic<bool>* stopRequested) {
     SplitOutcome local;
     SplitOutcome& result = outcome ? *outcome : local;
     result = {};
     try {
         PageImageDocument document;
-        if (!document.LoadFile(NativePath(path))) {
-            result.reason = QString::fromStdString(document.errorText());
+        if (!document.LoadFile(path)) {
+            result.reason = document.errorText();
             return false;
         }
         if (document.PageCount() <= 0) {
-            result.reason = QStringLiteral("the file has no pages");
+            result.reason = "the file has no pages";
             return false;
         }
         return splitPages(path, document, progress, result, stopRequested);
     } catch (const std::exception& error) {
-        result.reason = QString::fromUtf8(error.what());
+        result.reason = error.what();
     } catch (...) {
-        result.reason = QStringLiteral("unexpected failure");
+        result.reason = "unexpected failure";
     }
     return false;
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <tiffio.h>
 
+#include "PageNaming.h"
 #include "TiffFixtures.h"
 #include <vector>
 
@@ -90,6 +91,17 @@ Controls::Controls(frmMain& window)
       lblProgress(window.findChild<QLabel*>(QStringLiteral("lblProgress"))) {
     if (!txtPath || !cmdBrowse || !cmdConvert || !ProgressBar1 || !lblProgress)
         throw std::runtime_error("a control of the window is missing");
+}
+
+QStringList listedNames(const frmMain& window) {
+    QStringList names;
+    for (const std::filesystem::path& name : window.File1().names())
+        names.append(QString::fromStdString(Utf8Of(name)));
+    return names;
+}
+
+QString listedFolder(const frmMain& window) {
+    return QString::fromStdString(Utf8Of(window.File1().path()));
 }
 
 } // namespace plexifold::test

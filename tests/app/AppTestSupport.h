@@ -33,6 +33,9 @@ void touchFiles(const QString& folder, const QStringList& names);
 int tiffPageCount(const QString& path);
 /// True when libtiff can read every row of every page of `path`.
 bool tiffReadsCompletely(const QString& path);
+/// The names the window's hidden file list holds, and its folder.
+QStringList listedNames(const frmMain& window);
+QString listedFolder(const frmMain& window);
 /// The names in `folder` that match "*_page_*", sorted.
 QStringList pageFilesIn(const QString& folder);
 

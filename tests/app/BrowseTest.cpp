@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(m_prompts.pickerPrompts, QStringList{kPrompt});
         QCOMPARE(m_prompts.pickerOwner, static_cast<QWidget*>(&window));
         QCOMPARE(c.txtPath->text(), expand(shown));
-        QCOMPARE(window.File1().names(), listed);
+        QCOMPARE(listedNames(window), listed);
         QCOMPARE(c.cmdConvert->isEnabled(), !listed.isEmpty());
         QCOMPARE(m_prompts.messages.size(), warned ? 1 : 0);
         if (warned) {
@@ -85,7 +85,7 @@ private slots:
         const Controls c(window);
         QTest::mouseClick(c.cmdBrowse, Qt::LeftButton);
         QCOMPARE(c.txtPath->text(), kPrompt);
-        QCOMPARE(window.File1().names(), QStringList{"s.tif"});
+        QCOMPARE(listedNames(window), QStringList{"s.tif"});
         QVERIFY(c.cmdConvert->isEnabled());
         QVERIFY(m_prompts.messages.isEmpty());
     }
@@ -113,9 +113,9 @@ private slots:
         frmMain window(m_prompts.prompts());
         QTest::mouseClick(Controls(window).cmdBrowse, Qt::LeftButton);
         touchFiles(m_chosen->path(), {"d.tif"});
-        QCOMPARE(window.File1().names(), QStringList{"c.tif"});
+        QCOMPARE(listedNames(window), QStringList{"c.tif"});
         QTest::mouseClick(Controls(window).cmdBrowse, Qt::LeftButton);
-        QCOMPARE(window.File1().names(), (QStringList{"c.tif", "d.tif"}));
+        QCOMPARE(listedNames(window), (QStringList{"c.tif", "d.tif"}));
     }
 
 private:

@@ -61,7 +61,7 @@ private slots:
         frmMain window(m_prompts.prompts());
         const Controls c(window);
         QCOMPARE(c.txtPath->text(), expand(shown));
-        QCOMPARE(window.File1().names(), listed);
+        QCOMPARE(listedNames(window), listed);
         QCOMPARE(c.cmdConvert->isEnabled(), !listed.isEmpty());
         QCOMPARE(window.windowTitle(), QStringLiteral("Plexifold"));
         QVERIFY(m_prompts.messages.isEmpty());
@@ -78,7 +78,7 @@ private slots:
         storeFolder(QStringLiteral("/"));
         frmMain window(m_prompts.prompts());
         QCOMPARE(Controls(window).txtPath->text(), QStringLiteral("/"));
-        QCOMPARE(window.File1().path(), QStringLiteral("/"));
+        QCOMPARE(listedFolder(window), QStringLiteral("/"));
         QVERIFY(m_prompts.messages.isEmpty());
     }
 
@@ -90,7 +90,7 @@ private slots:
         storeFolder(folder);
         frmMain window(m_prompts.prompts());
         QCOMPARE(Controls(window).txtPath->text(), folder);
-        QCOMPARE(window.File1().names(),
+        QCOMPARE(listedNames(window),
                  (QStringList{QStringLiteral("Überweisung.tif"), QStringLiteral("αβγ.TIF")}));
     }
 
