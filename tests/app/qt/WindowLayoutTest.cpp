@@ -161,20 +161,6 @@ private slots:
         QVERIFY(m_prompts.messages.isEmpty());
     }
 
-    void inputsAreEnabledTogether() {
-        QDir::setCurrent(m_folder->path());
-        frmMain window(m_prompts.prompts());
-        const Controls c(window);
-        QVERIFY(!c.cmdConvert->isEnabled());
-        window.SetInputsEnabled(false);
-        QVERIFY(!c.cmdConvert->isEnabled() && !c.txtPath->isEnabled() && !c.cmdBrowse->isEnabled());
-        window.SetInputsEnabled(true);
-        // Enabled whatever the list holds; the list is empty here.
-        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled() && c.cmdBrowse->isEnabled());
-        window.txtPath_Change();
-        QVERIFY(!c.cmdConvert->isEnabled());
-    }
-
     void closingWhenIdleStoresNothing() {
         QDir::setCurrent(m_folder->path());
         {
