@@ -96,11 +96,13 @@ TEST_F(WindowRulesTest, StartupRestoresAFolderNamedInAnyScript) {
     EXPECT_EQ(names(rules.File1()), (std::vector<std::string>{"Überweisung.tif", "αβγ.TIF"}));
 }
 
+// A root is the one folder shown with a separator at its end.
 TEST_F(WindowRulesTest, StartupRestoresTheRoot) {
-    m_window.stored = "/";
+    const std::string root = text(m_folder.path().root_path());
+    m_window.stored = root;
     app::frmMainRules rules(m_window);
     rules.Form_Load();
-    EXPECT_EQ(m_window.path, "/");
+    EXPECT_EQ(m_window.path, root);
     EXPECT_TRUE(m_window.messages.empty());
 }
 
