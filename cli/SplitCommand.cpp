@@ -36,6 +36,7 @@ struct Totals {
     std::size_t files = 0;
     std::size_t failed = 0;
     std::int64_t pages = 0;
+    std::int64_t pagesFailed = 0;
 };
 
 // Silent stand-in for runs that show no progress line.
@@ -46,20 +47,27 @@ public:
     void end() override {}
 };
 
-bool splitOne(const fs::path& file, SplitProgress& progress, const Options& options,
-              Totals& totals) {
-    SplitOutcome outcome;
-    const bool ok = SplitFile(file, progress, &outcome, &g_stopRequested);
+// What became of one file, once its progress line is gone.
+void report(const fs::path& file, bool ok, const SplitOutcome& outcome, const Options& options,
+            Totals& totals) {
     totals.pages += outcome.pagesWritten;
-    if (g_stopRequested.load())
-        return false;
+    totals.pagesFailed += outcome.pagesFailed;
+    for (const std::string& warning : outcome.warnings)
+        reportFailure(file, warning);
     if (!ok) {
         ++totals.failed;
         reportFailure(file, outcome.reason);
     } else if (!options.quiet && !isTerminal(stdout)) {
         print(stdout, Utf8Of(file) + ": " + counted(outcome.pagesWritten, "page", "pages"));
     }
-    return true;
+}
+
+std::string summary(const Totals& totals, bool stopped) {
+    std::string text = counted(static_cast<std::int64_t>(totals.files), "file", "files") + ", " +
+                       counted(totals.pages, "page", "pages") + " written, ";
+    if (totals.pagesFailed > 0)
+        text += counted(totals.pagesFailed, "page", "pages") + " not written, ";
+    return text + std::to_string(totals.failed) + " failed" + (stopped ? ", interrupted" : "");
 }
 
 int splitAll(const std::vector<fs::path>& files, const Options& options, Totals& totals) {
@@ -67,19 +75,19 @@ int splitAll(const std::vector<fs::path>& files, const Options& options, Totals&
     TerminalProgress terminal(stdout, files.size());
     NoProgress silent;
     SplitProgress& progress = live ? static_cast<SplitProgress&>(terminal) : silent;
-    for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t i = 0; i < files.size() && !g_stopRequested.load(); ++i) {
         terminal.startFile(i, Utf8Of(FileTitleOf(files[i])));
-        const bool goOn = splitOne(files[i], progress, options, totals);
+        SplitOutcome outcome;
+        const bool ok = SplitFile(files[i], progress, &outcome, &g_stopRequested);
         terminal.clear();
-        if (!goOn)
-            break;
+        if (g_stopRequested.load()) // the file stopped is not reported, its pages are counted
+            totals.pages += outcome.pagesWritten;
+        else
+            report(files[i], ok, outcome, options, totals);
     }
     const bool stopped = g_stopRequested.load();
     if (!options.quiet)
-        print(stdout, counted(static_cast<std::int64_t>(totals.files), "file", "files") + ", " +
-                          counted(totals.pages, "page", "pages") + " written, " +
-                          std::to_string(totals.failed) + " failed" +
-                          (stopped ? ", interrupted" : ""));
+        print(stdout, summary(totals, stopped));
     if (stopped)
         return kExitInterrupted;
     return totals.failed > 0 ? kExitFailed : 0;

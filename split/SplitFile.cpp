@@ -1,6 +1,7 @@
 #include "SplitFile.h"
 
 #include <exception>
+#include <new>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
@@ -16,25 +17,73 @@ std::string progressText(const std::filesystem::path& path, std::int32_t page, s
            std::to_string(total) + ")";
 }
 
+// Beyond this many failed pages the reason only counts the rest.
+constexpr std::size_t kNamedFailures = 3;
+
+// "page 5 of 14 not written: strip 3 lies past the end of the file", from imaging's
+// "page 5: strip 3 lies past the end of the file" or any other reason.
+std::string pageFailure(std::int32_t page, std::int32_t total, const std::string& error) {
+    const std::string head = "page " + std::to_string(page);
+    const bool named = error.starts_with(head) && (error.compare(head.size(), 2, ": ") == 0 ||
+                                                   error.compare(head.size(), 2, " (") == 0);
+    return head + " of " + std::to_string(total) + " not written" +
+           (named ? error.substr(head.size()) : ": " + error);
+}
+
+std::string failureReason(const std::vector<std::string>& failures) {
+    std::string reason;
+    for (std::size_t i = 0; i < failures.size() && i < kNamedFailures; ++i)
+        reason += (i ? "; " : "") + failures[i];
+    if (failures.size() > kNamedFailures)
+        reason += "; and " + std::to_string(failures.size() - kNamedFailures) + " more";
+    return reason;
+}
+
+// Writes one page, or adds why it cannot be written to `failures`.
+void splitPage(const std::filesystem::path& path, const PageImageDocument& document,
+               std::int32_t index, SplitProgress& progress, SplitOutcome& outcome,
+               std::vector<std::string>& failures) {
+    const std::int32_t total = document.PageCount();
+    std::vector<std::string> warnings;
+    std::uint64_t bytes = 0;
+    bool written = false;
+    try {
+        bytes = document.GetPage(index).SaveFile(PageFilePath(path, total, index + 1), &warnings);
+        written = true;
+    } catch (const std::bad_alloc&) {
+        failures.push_back(pageFailure(index + 1, total, "not enough memory to copy the page"));
+    } catch (const std::exception& error) {
+        failures.push_back(pageFailure(index + 1, total, error.what()));
+    }
+    if (!written) {
+        ++outcome.pagesFailed;
+        return;
+    }
+    ++outcome.pagesWritten;
+    outcome.bytesWritten += bytes;
+    outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
+    progress.saved(index + 1, bytes);
+}
+
+// A page that cannot be written costs only itself: the walk goes on with the next.
 bool splitPages(const std::filesystem::path& path, const PageImageDocument& document,
                 SplitProgress& progress, SplitOutcome& outcome,
                 const std::atomic<bool>* stopRequested) {
     const std::int32_t total = document.PageCount();
+    std::vector<std::string> failures;
     progress.begin(total);
     for (std::int32_t i = 0; i < total; ++i) {
         if (stopRequested && stopRequested->load()) {
-            outcome.reason = "stopped before page " + std::to_string(i + 1);
+            const std::string stop = "stopped before page " + std::to_string(i + 1);
+            outcome.reason = failures.empty() ? stop : failureReason(failures) + "; " + stop;
             return false;
         }
-        const PageImageDocument page = document.GetPage(i);
         progress.page(progressText(path, i + 1, total), i + 1);
-        const std::uint64_t bytes = page.SaveFile(PageFilePath(path, total, i + 1));
-        ++outcome.pagesWritten;
-        outcome.bytesWritten += bytes;
-        progress.saved(i + 1, bytes);
+        splitPage(path, document, i, progress, outcome, failures);
     }
     progress.end();
-    return true;
+    outcome.reason = failureReason(failures);
+    return failures.empty();
 }
 
 } // namespace

@@ -14,15 +14,17 @@ namespace plexifold {
 struct SplitOutcome {
     std::string reason; // why the file failed; "" when it went through
     std::int32_t pagesWritten = 0;
-    std::int32_t pagesFailed = 0;
+    std::int32_t pagesFailed = 0; // pages that could not be written
     std::uint64_t bytesWritten = 0;
     std::vector<std::string> warnings; // what was left out of pages that were written
 };
 
 /// Writes every page of the TIFF file at `path` to a file of its own beside it
 /// (see PageFilePath) and reports each page to `progress`. True when the file was
-/// loaded, had at least one page and every page was saved. The page in work is
-/// never left half-written. `stopRequested` is looked at before each page.
+/// loaded, had at least one page and every page was saved. A page that cannot be
+/// saved is left out and named in the reason, and the pages after it are still
+/// written; a file that cannot be read ends at once. The page in work is never
+/// left half-written. `stopRequested` is looked at before each page.
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress,
                SplitOutcome* outcome = nullptr, const std::atomic<bool>* stopRequested = nullptr);
 

@@ -30,11 +30,12 @@ protected:
     void writeTiff(const std::string& name, int pages) {
         writeMultipageTiff(path(name).string(), pages);
     }
-    /// The names in the folder that hold "_page_", sorted.
+    /// The names of the folder's files that hold "_page_", sorted.
     std::vector<std::string> pageFiles() const {
         std::vector<std::string> result;
         for (const auto& entry : std::filesystem::directory_iterator(m_folder.path()))
-            if (text(entry.path().filename()).find("_page_") != std::string::npos)
+            if (entry.is_regular_file() &&
+                text(entry.path().filename()).find("_page_") != std::string::npos)
                 result.push_back(text(entry.path().filename()));
         std::sort(result.begin(), result.end());
         return result;
@@ -57,7 +58,7 @@ protected:
 TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
     writeTiff("c.tif", 12);
     writeTiff("a.tif", 3);
-    writeTiff("b.TIFF", 1);
+    writeTiff("b%1x%2F.TIFF", 1); // a name is never read as a pattern
     start();
     EXPECT_FALSE(m_window.snapshot().anyInputEnabled);
     ASSERT_TRUE(runToTheBox());
@@ -66,7 +67,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
     EXPECT_EQ(m_window.messages[0].text, "Done!");
     EXPECT_EQ(m_window.messages[0].icon, MessageIcon::Information);
     std::vector<std::string> expected{"a_page_1.tif", "a_page_2.tif", "a_page_3.tif",
-                                      "b_page_1.TIFF"};
+                                      "b%1x%2F_page_1.TIFF"};
     for (int page = 1; page <= 12; ++page)
         expected.push_back("c_page_" + std::string(page < 10 ? "0" : "") + std::to_string(page) +
                            ".tif");
@@ -77,7 +78,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
     // Pages were shown in list order, ending with the last page, with the inputs off,
     // the label shown and the folder stored.
     std::vector<std::string> all;
-    for (const auto& [file, count] : {std::pair{"a.tif", 3}, {"b.TIFF", 1}, {"c.tif", 12}})
+    for (const auto& [file, count] : {std::pair{"a.tif", 3}, {"b%1x%2F.TIFF", 1}, {"c.tif", 12}})
         for (int page = 1; page <= count; ++page)
             all.push_back(processing(file, page, count));
     ASSERT_FALSE(m_window.shown.empty());
@@ -123,12 +124,12 @@ TEST_F(BatchRunTest, FailingFilesAreNamedAndTheOthersSplit) {
     EXPECT_EQ(box.icon, MessageIcon::Warning);
     EXPECT_TRUE(box.text.starts_with("Done!\n\n2 of 4 files could not be split:\nbad.tif: "))
         << box.text;
-    EXPECT_NE(box.text.find("\nc.tif: "), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("\nc.tif: page 2 of 3 not written: "), std::string::npos) << box.text;
     EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
-    const auto written = pageFiles();
-    for (const char* name :
-         {"a_page_1.tif", "a_page_2.tif", "c_page_1.tif", "d_page_1.tif", "d_page_2.tif"})
-        EXPECT_NE(std::find(written.begin(), written.end(), name), written.end()) << name;
+    // A page that cannot be written costs only itself.
+    EXPECT_EQ(pageFiles(),
+              (std::vector<std::string>{"a_page_1.tif", "a_page_2.tif", "c_page_1.tif",
+                                        "c_page_3.tif", "d_page_1.tif", "d_page_2.tif"}));
     EXPECT_TRUE(std::filesystem::is_directory(path("c_page_2.tif")));
 }
 

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "LibtiffView.h"
-#include "ScratchFolder.h"
 #include "SplitFile.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 // Faults that strike between two pages of one file, made exactly there through the
@@ -67,7 +67,7 @@ protected:
         EXPECT_EQ(folderEntries(folder), others);
     }
 
-    plexifold::fuzz::ScratchFolder m_folder;
+    plexifold::test::TempFolder m_folder;
     const std::string m_work = (m_folder.path() / "work").string();
     const std::string m_source = m_work + "/doc.tif";
     const std::string m_original = (m_folder.path() / "original.tif").string();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "PageNaming.h"
+#include "RawTiff.h"
 #include "SplitFile.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
@@ -89,38 +90,87 @@ TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
     EXPECT_EQ(entries().size(), 4u);
 }
 
-TEST_F(SplitFileTest, FailureAtPageFiveKeepsTheEarlierPagesAndNothingElse) {
-    test::writeMultipageTiff(file("doc.tif"), 12);
-    ASSERT_TRUE(fs::create_directory(path("doc_page_05.tif")));
+// A page that cannot be written costs only itself; the reason names the first three.
+TEST_F(SplitFileTest, PagesThatCannotBeWrittenAreLeftOutAndTheRestWritten) {
+    struct Case {
+        std::vector<int> blocked;
+        std::string reason;
+    };
+    const std::string why = ": cannot write ";
+    for (const Case& c : {
+             Case{{5}, "page 5 of 12 not written" + why},
+             Case{{1, 12}, "page 1 of 12 not written" + why},
+             Case{{2, 3, 5, 7, 9}, "and 2 more"},
+         }) {
+        test::TempFolder dir;
+        const fs::path source = dir.path() / "doc.tif";
+        test::writeMultipageTiff(source.string(), 12);
+        std::vector<std::string> expected = {"doc.tif"};
+        for (int page = 1; page <= 12; ++page) {
+            const std::string name = "doc_page_" + PageNumberText(12, page) + ".tif";
+            expected.push_back(name);
+            if (std::ranges::count(c.blocked, page))
+                fs::create_directory(dir.path() / name);
+        }
+        RecordingProgress progress;
+        SplitOutcome outcome;
+
+        EXPECT_FALSE(SplitFile(source, progress, &outcome)) << c.reason;
+
+        EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+        EXPECT_EQ(std::ranges::count(outcome.reason, ';'), std::min<int>(c.blocked.size(), 4) - 1)
+            << outcome.reason;
+        EXPECT_EQ(outcome.pagesFailed, static_cast<int>(c.blocked.size()));
+        EXPECT_EQ(outcome.pagesWritten, 12 - outcome.pagesFailed);
+        EXPECT_EQ(progress.values.size(), 12u);
+        EXPECT_EQ(progress.ends, 1);
+        std::vector<std::string> names = dir.names();
+        std::ranges::sort(names);
+        EXPECT_EQ(names, expected);
+        for (const std::string& name : expected) {
+            if (name != "doc.tif" && !fs::is_directory(dir.path() / name)) {
+                EXPECT_EQ(test::countDirectories((dir.path() / name).string()), 1) << name;
+            }
+        }
+    }
+}
+
+// A damaged page is named with imaging's reason; the pages around it are written.
+TEST_F(SplitFileTest, DamagedPageIsNamedAndTheOthersWritten) {
+    test::RawTiff tiff;
+    const std::uint64_t data = tiff.append(std::vector<std::uint8_t>(16, 0x33));
+    const std::uint64_t third = tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}));
+    const std::uint64_t second = tiff.addDirectory(tiff.greyPage(4, 4, {1u << 20}, {16}), third);
+    tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}), second));
+    test::writeFileBytes(file("doc.tif"), tiff.data());
     RecordingProgress progress;
     SplitOutcome outcome;
 
     EXPECT_FALSE(SplitFile(path("doc.tif"), progress, &outcome));
 
-    EXPECT_EQ(outcome.pagesWritten, 4);
-    ASSERT_FALSE(progress.values.empty());
-    EXPECT_NE(outcome.reason.find("doc_page_05.tif"), std::string::npos) << outcome.reason;
-    EXPECT_EQ(progress.values.back(), 5);
-    EXPECT_EQ(progress.texts.back(), "Processing doc.tif (5 from 12)");
-    EXPECT_EQ(progress.ends, 0);
-    for (int page = 1; page <= 4; ++page)
-        EXPECT_EQ(directoriesIn("doc_page_0" + std::to_string(page) + ".tif"), 1);
-    EXPECT_EQ(entries(),
-              (std::vector<std::string>{"doc.tif", "doc_page_01.tif", "doc_page_02.tif",
-                                        "doc_page_03.tif", "doc_page_04.tif", "doc_page_05.tif"}));
-    EXPECT_TRUE(fs::is_directory(path("doc_page_05.tif")));
+    EXPECT_TRUE(outcome.reason.starts_with("page 2 of 3 not written: ")) << outcome.reason;
+    EXPECT_NE(outcome.reason.find("past the end of the file"), std::string::npos) << outcome.reason;
+    EXPECT_EQ(outcome.reason.find("page 2:"), std::string::npos) << outcome.reason;
+    EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_3.tif"}));
 }
 
-TEST_F(SplitFileTest, StopRequestEndsBeforeTheNextPage) {
-    test::writeMultipageTiff(file("doc.tif"), 3);
-    struct StopAfterFirst : RecordingProgress {
+TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
+    test::writeMultipageTiff(file("doc.tif"), 4);
+    fs::create_directory(path("doc_page_1.tif"));
+    struct StopAtSecond : RecordingProgress {
         std::atomic<bool> stop{false};
-        void saved(std::int32_t, std::uint64_t) override { stop = true; }
+        void page(const std::string& text, std::int32_t value) override {
+            RecordingProgress::page(text, value);
+            stop = value == 2;
+        }
     } progress;
     SplitOutcome outcome;
     EXPECT_FALSE(SplitFile(path("doc.tif"), progress, &outcome, &progress.stop));
     EXPECT_EQ(outcome.pagesWritten, 1);
-    EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif"}));
+    EXPECT_EQ(outcome.pagesFailed, 1);
+    EXPECT_TRUE(outcome.reason.ends_with("; stopped before page 3")) << outcome.reason;
+    EXPECT_EQ(progress.ends, 0);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_2.tif"}));
 }
 
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {

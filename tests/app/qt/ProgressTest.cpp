@@ -59,13 +59,13 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Processing a.tif (400 from 400)"));
     }
 
-    // Names that look like markup or hold a title's "modified" mark are shown as they are.
+    // Names that look like markup, hold a title's "modified" mark or a "%1" are shown as they are.
     void namesAreShownAsText() {
         frmMain window(ScriptedPrompts().prompts());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.showProgress({"Processing <i>x[*]&y.tif (1 from 1)", 1, 1, 1});
-        const QString expected = QStringLiteral("Processing <i>x[*]&y.tif (1 from 1)");
+        window.showProgress({"Processing <i>%1x[*]&y%2F.tif (1 from 1)", 1, 1, 1});
+        const QString expected = QStringLiteral("Processing <i>%1x[*]&y%2F.tif (1 from 1)");
         QCOMPARE(window.windowHandle()->title(), expected);
         QCOMPARE(Controls(window).lblProgress->text(), expected);
         QCOMPARE(Controls(window).lblProgress->textFormat(), Qt::PlainText);
