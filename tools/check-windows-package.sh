@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Checks what tools/package-windows.sh made in the Windows build folder $1 (default:
+# build-win), under a headless Wine with a fresh prefix: the portable zip's files, then
+# in both install modes (for the current user; for all users, as Wine's user is an
+# administrator) a silent install, its files, Start-menu entry and uninstall key, both
+# programs starting, and a silent uninstall that leaves nothing of its own behind.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build-win}
+
+fail() { echo "check-windows-package: $*" >&2; exit 1; }
+say() { echo "check-windows-package: $*"; }
+
+version=$(sed -n 's/^set(PLEXIFOLD_VERSION_TEXT "\(.*\)")$/\1/p' CMakeLists.txt)
+setup=$dir/Plexifold-$version-setup.exe
+zip=$dir/Plexifold-$version-portable.zip
+for f in "$setup" "$zip"; do
+    [ -f "$f" ] || fail "$f not found (run tools/package-windows.sh)"
+done
+shipped="LICENSE.txt
+README.txt
+plexifold-split.exe
+plexifold.exe"
+
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$shipped" ] || fail "$zip holds other files than: $shipped"
+for exe in plexifold.exe plexifold-split.exe; do
+    unzip -p "$zip" "$exe" | cmp -s - "$dir/bin/$exe" || fail "$zip: $exe differs from $dir/bin/$exe"
+done
+say "$zip holds the programs and texts"
+
+export WINEPREFIX=$PWD/$dir/wine-package WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+xvfb=""
+display_file=$(mktemp)
+stop() {
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    wineserver -k >/dev/null 2>&1 || true
+    rm -f "$display_file"
+}
+trap stop EXIT
+# The display comes first: Wine's desktop process, started with the prefix, keeps the
+# display it was started with.
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+    [ -s "$display_file" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(cat "$display_file")
+else
+    unset DISPLAY
+    say "Xvfb or xdotool not installed, skipped: the window's start"
+fi
+
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+wine wineboot -i </dev/null >/dev/null 2>&1
+# Without a window manager every window that closes stalls Wine for seconds.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+
+unix() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+IFS=';' read -r localappdata appdata programfiles programdata < <(
+    wine cmd /c 'echo %LOCALAPPDATA%;%APPDATA%;%ProgramFiles%;%ProgramData%' | tr -d '\r')
+
+# reg_values HIVE: the uninstall key's values as NAME=DATA lines, or nothing.
+reg_values() {
+    wine reg query "$1\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Plexifold" 2>/dev/null |
+        tr -d '\r' | sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
+}
+
+# The window shows itself under Xvfb, is still running, and ends when asked to close.
+check_window() {
+    [ -n "$xvfb" ] || return 0
+    timeout 30 wine "$1" </dev/null >/dev/null 2>&1 &
+    local pid=$! found=""
+    for _ in $(seq 40); do
+        found=$(xdotool search --onlyvisible --name '^Plexifold' 2>/dev/null) && break
+        sleep 0.25
+    done
+    [ -n "$found" ] && kill -0 "$pid" 2>/dev/null || fail "$1 showed no window"
+    wine taskkill /im plexifold.exe >/dev/null 2>&1
+    wait "$pid" || fail "$1 did not close cleanly (status $?)"
+}
+
+# check_mode NAME HIVE LOCATION START_MENU USER_FILE [SETUP_OPTION]: with USER_FILE, a
+# file of the user's in the installation folder, which the uninstall must leave there.
+check_mode() {
+    local name=$1 hive=$2 loc=$3 menu=$4 user_file=$5 option=${6:-}
+    local inst lnk
+    inst=$(unix "$loc")
+    lnk=$(unix "$menu")/Plexifold.lnk
+    timeout 60 wine "$setup" /S $option || fail "$name: the setup failed"
+    [ "$(cd "$inst" 2>/dev/null && ls | LC_ALL=C sort)" = "$(printf '%s\nuninstall.exe' "$shipped")" ] ||
+        fail "$name: $inst does not hold exactly the shipped files and uninstall.exe"
+    while read -r f; do
+        unzip -p "$zip" "$f" | cmp -s - "$inst/$f" || fail "$name: the installed $f differs from the zip's"
+    done <<<"$shipped"
+    [ -f "$lnk" ] || fail "$name: no Start-menu entry $lnk"
+
+    local values expected
+    values=$(reg_values "$hive")
+    expected="DisplayName=Plexifold
+DisplayVersion=$version
+DisplayIcon=$loc\\plexifold.exe,0
+Publisher=The Plexifold developers
+InstallLocation=$loc
+UninstallString=\"$loc\\uninstall.exe\"
+QuietUninstallString=\"$loc\\uninstall.exe\" /S
+NoModify=0x1
+NoRepair=0x1"
+    while read -r line; do
+        grep -qxF -- "$line" <<<"$values" || fail "$name: $hive's uninstall key lacks $line; it holds:
+$values"
+    done <<<"$expected"
+    grep -qE '^EstimatedSize=0x[0-9a-f]*[1-9a-f]' <<<"$values" || fail "$name: no EstimatedSize"
+
+    local out
+    out=$(wine "$loc\\plexifold-split.exe" --version | tr -d '\r')
+    grep -qw -- "$version" <<<"$out" || fail "$name: plexifold-split.exe --version printed: $out"
+    check_window "$loc\\plexifold.exe"
+
+    # The uninstaller runs on from a copy of itself after this returns.
+    [ -z "$user_file" ] || echo "mine" >"$inst/$user_file"
+    wine "$loc\\uninstall.exe" /S
+    for _ in $(seq 40); do
+        [ ! -e "$inst/uninstall.exe" ] && [ ! -e "$lnk" ] && [ -z "$(reg_values "$hive")" ] && break
+        sleep 0.25
+    done
+    if [ -n "$user_file" ]; then
+        [ "$(ls "$inst")" = "$user_file" ] || fail "$name: after the uninstall $inst holds: $(ls "$inst")"
+    else
+        [ ! -e "$inst" ] || fail "$name: the uninstall left $inst: $(ls "$inst")"
+    fi
+    [ ! -e "$lnk" ] || fail "$name: the uninstall left $lnk"
+    [ -z "$(reg_values "$hive")" ] || fail "$name: the uninstall left $hive's uninstall key"
+    say "$name: installed into $loc, registered in $hive, started, uninstalled"
+}
+
+check_mode "current user" HKCU "$localappdata\\Programs\\Plexifold" \
+    "$appdata\\Microsoft\\Windows\\Start Menu\\Programs" notes.txt /CurrentUser
+check_mode "all users" HKLM "$programfiles\\Plexifold" \
+    "$programdata\\Microsoft\\Windows\\Start Menu\\Programs" ""
+rm -rf "$WINEPREFIX"
