@@ -68,18 +68,34 @@ reg_values() {
         tr -d '\r' | sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
 }
 
-# The window shows itself under Xvfb, is still running, and ends when asked to close.
+# Runs the uninstaller in LOCATION in place and returns its status when it is done. The
+# folder after _?= is taken raw, to the end of the line, so a batch file passes it.
+uninstall_in_place() {
+    printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$1" "$1" \
+        >"$WINEPREFIX/drive_c/uninstall-in-place.bat"
+    timeout 60 wine cmd /c 'C:\uninstall-in-place.bat'
+}
+
+# check_window LOCATION HIVE SETUP_OPTION: the installed window shows itself under Xvfb
+# and stays; while it runs, neither a setup nor an uninstall can report success (the
+# uninstall run in place, so that it returns when done, keeps its key); the window
+# ends when asked to close.
 check_window() {
     [ -n "$xvfb" ] || return 0
-    timeout 30 wine "$1" </dev/null >/dev/null 2>&1 &
+    local exe=$1\\plexifold.exe
+    timeout 30 wine "$exe" </dev/null >/dev/null 2>&1 &
     local pid=$! found=""
     for _ in $(seq 40); do
         found=$(xdotool search --onlyvisible --name '^Plexifold' 2>/dev/null) && break
         sleep 0.25
     done
-    [ -n "$found" ] && kill -0 "$pid" 2>/dev/null || fail "$1 showed no window"
+    [ -n "$found" ] && kill -0 "$pid" 2>/dev/null || fail "$exe showed no window"
+    ! timeout 60 wine "$setup" /S $3 || fail "a setup over the running $exe reported success"
+    ! uninstall_in_place "$1" ||
+        fail "an uninstall beside the running $exe reported success"
+    [ -n "$(reg_values "$2")" ] || fail "an uninstall beside the running $exe removed its key"
     wine taskkill /im plexifold.exe >/dev/null 2>&1
-    wait "$pid" || fail "$1 did not close cleanly (status $?)"
+    wait "$pid" || fail "$exe did not close cleanly (status $?)"
 }
 
 # check_mode NAME HIVE LOCATION START_MENU USER_FILE [SETUP_OPTION]: with USER_FILE, a
@@ -117,7 +133,7 @@ $values"
     local out
     out=$(wine "$loc\\plexifold-split.exe" --version | tr -d '\r')
     grep -qw -- "$version" <<<"$out" || fail "$name: plexifold-split.exe --version printed: $out"
-    check_window "$loc\\plexifold.exe"
+    check_window "$loc" "$hive" "$option"
 
     # The uninstaller runs on from a copy of itself after this returns.
     [ -z "$user_file" ] || echo "mine" >"$inst/$user_file"

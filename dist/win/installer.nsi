@@ -9,6 +9,9 @@ Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
+; A file that cannot be written (a running Plexifold) stops the setup rather than being
+; skipped, which a silent setup would do without a word.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -134,9 +137,17 @@ Function un.onInit
 FunctionEnd
 
 ; Only the installed files go, and the folder if nothing else is left in it: the
-; folder may have been chosen by hand and hold the user's own files.
+; folder may have been chosen by hand and hold the user's own files. A file that stays
+; (a running Plexifold) keeps the uninstaller and its key for another try.
 Section "Uninstall"
+    ClearErrors
     !insertmacro InstalledFiles RemoveFile
+    ${If} ${Errors}
+        MessageBox MB_OK|MB_ICONSTOP \
+            "Some files of ${NAME} are in use. Close ${NAME} and run the uninstaller again." /SD IDOK
+        SetErrorLevel 32 ; ERROR_SHARING_VIOLATION
+        Abort
+    ${EndIf}
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\${NAME}.lnk"
