@@ -28,7 +28,7 @@ for exe in plexifold.exe plexifold-split.exe; do
 done
 say "$zip holds the programs and texts"
 
-export WINEPREFIX=$PWD/$dir/wine-package WINEARCH=win64 WINEDEBUG=-all
+export WINEPREFIX=$(realpath -m "$dir")/wine-package WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 xvfb=""
 display_file=$(mktemp)
