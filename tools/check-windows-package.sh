@@ -22,13 +22,18 @@ README.txt
 plexifold-split.exe
 plexifold.exe"
 
-[ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$shipped" ] || fail "$zip holds other files than: $shipped"
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$shipped" ] || fail "$zip does not hold exactly: $shipped"
 for exe in plexifold.exe plexifold-split.exe; do
-    unzip -p "$zip" "$exe" | cmp -s - "$dir/bin/$exe" || fail "$zip: $exe differs from $dir/bin/$exe"
+    unzip -p "$zip" "$exe" | cmp -s - "$dir/bin/$exe" || fail "$zip: $exe differs from $dir/bin/"
 done
 say "$zip holds the programs and texts"
+if ! command -v wine >/dev/null; then
+    say "wine not installed, skipped: the setup's install, start and uninstall"
+    exit 0
+fi
 
-export WINEPREFIX=$(realpath -m "$dir")/wine-package WINEARCH=win64 WINEDEBUG=-all
+WINEPREFIX=$(realpath -m "$dir")/wine-package
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 xvfb=""
 display_file=$(mktemp)
@@ -45,7 +50,8 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     xvfb=$!
     for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
     [ -s "$display_file" ] || fail "Xvfb did not start"
-    export DISPLAY=:$(cat "$display_file")
+    DISPLAY=:$(cat "$display_file")
+    export DISPLAY
 else
     unset DISPLAY
     say "Xvfb or xdotool not installed, skipped: the window's start"
@@ -64,8 +70,9 @@ IFS=';' read -r localappdata appdata programfiles programdata < <(
 
 # reg_values HIVE: the uninstall key's values as NAME=DATA lines, or nothing.
 reg_values() {
-    wine reg query "$1\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Plexifold" 2>/dev/null |
-        tr -d '\r' | sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
+    local key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Plexifold'
+    wine reg query "$1\\$key" 2>/dev/null | tr -d '\r' |
+        sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
 }
 
 # Runs the uninstaller in LOCATION in place and returns its status when it is done. The
@@ -89,23 +96,20 @@ check_window() {
         found=$(xdotool search --onlyvisible --name '^Plexifold' 2>/dev/null) && break
         sleep 0.25
     done
-    [ -n "$found" ] && kill -0 "$pid" 2>/dev/null || fail "$exe showed no window"
-    ! timeout 60 wine "$setup" /S $3 || fail "a setup over the running $exe reported success"
-    ! uninstall_in_place "$1" ||
-        fail "an uninstall beside the running $exe reported success"
+    { [ -n "$found" ] && kill -0 "$pid" 2>/dev/null; } || fail "$exe showed no window"
+    ! timeout 60 wine "$setup" /S ${3:+"$3"} || fail "a setup over the running $exe reported success"
+    ! uninstall_in_place "$1" || fail "an uninstall beside the running $exe reported success"
     [ -n "$(reg_values "$2")" ] || fail "an uninstall beside the running $exe removed its key"
     wine taskkill /im plexifold.exe >/dev/null 2>&1
     wait "$pid" || fail "$exe did not close cleanly (status $?)"
 }
 
-# check_mode NAME HIVE LOCATION START_MENU USER_FILE [SETUP_OPTION]: with USER_FILE, a
-# file of the user's in the installation folder, which the uninstall must leave there.
-check_mode() {
-    local name=$1 hive=$2 loc=$3 menu=$4 user_file=$5 option=${6:-}
-    local inst lnk
+# check_install NAME HIVE LOCATION LINK SETUP_OPTION: a silent setup puts exactly the
+# zip's files and the uninstaller into LOCATION, the Start-menu entry LINK and the key.
+check_install() {
+    local name=$1 hive=$2 loc=$3 lnk=$4 inst values
     inst=$(unix "$loc")
-    lnk=$(unix "$menu")/Plexifold.lnk
-    timeout 60 wine "$setup" /S $option || fail "$name: the setup failed"
+    timeout 60 wine "$setup" /S ${5:+"$5"} || fail "$name: the setup failed"
     [ "$(cd "$inst" 2>/dev/null && ls | LC_ALL=C sort)" = "$(printf '%s\nuninstall.exe' "$shipped")" ] ||
         fail "$name: $inst does not hold exactly the shipped files and uninstall.exe"
     while read -r f; do
@@ -113,29 +117,30 @@ check_mode() {
     done <<<"$shipped"
     [ -f "$lnk" ] || fail "$name: no Start-menu entry $lnk"
 
-    local values expected
     values=$(reg_values "$hive")
-    expected="DisplayName=Plexifold
+    while read -r line; do
+        grep -qxF -- "$line" <<<"$values" || fail "$name: $hive's uninstall key lacks $line; it holds:
+$values"
+    done <<END
+DisplayName=Plexifold
 DisplayVersion=$version
 DisplayIcon=$loc\\plexifold.exe,0
 Publisher=The Plexifold developers
 InstallLocation=$loc
-UninstallString=\"$loc\\uninstall.exe\"
-QuietUninstallString=\"$loc\\uninstall.exe\" /S
+UninstallString="$loc\\uninstall.exe"
+QuietUninstallString="$loc\\uninstall.exe" /S
 NoModify=0x1
-NoRepair=0x1"
-    while read -r line; do
-        grep -qxF -- "$line" <<<"$values" || fail "$name: $hive's uninstall key lacks $line; it holds:
-$values"
-    done <<<"$expected"
+NoRepair=0x1
+END
     grep -qE '^EstimatedSize=0x[0-9a-f]*[1-9a-f]' <<<"$values" || fail "$name: no EstimatedSize"
+}
 
-    local out
-    out=$(wine "$loc\\plexifold-split.exe" --version | tr -d '\r')
-    grep -qw -- "$version" <<<"$out" || fail "$name: plexifold-split.exe --version printed: $out"
-    check_window "$loc" "$hive" "$option"
-
-    # The uninstaller runs on from a copy of itself after this returns.
+# check_uninstall NAME HIVE LOCATION LINK USER_FILE: the silent uninstall, which runs on
+# from a copy of itself after it returns, takes away what the setup made; with USER_FILE,
+# a file of the user's in LOCATION, it leaves that file and its folder.
+check_uninstall() {
+    local name=$1 hive=$2 loc=$3 lnk=$4 user_file=$5 inst
+    inst=$(unix "$loc")
     [ -z "$user_file" ] || echo "mine" >"$inst/$user_file"
     wine "$loc\\uninstall.exe" /S
     for _ in $(seq 40); do
@@ -149,6 +154,17 @@ $values"
     fi
     [ ! -e "$lnk" ] || fail "$name: the uninstall left $lnk"
     [ -z "$(reg_values "$hive")" ] || fail "$name: the uninstall left $hive's uninstall key"
+}
+
+# check_mode NAME HIVE LOCATION START_MENU USER_FILE [SETUP_OPTION]
+check_mode() {
+    local name=$1 hive=$2 loc=$3 lnk out
+    lnk=$(unix "$4")/Plexifold.lnk
+    check_install "$name" "$hive" "$loc" "$lnk" "${6:-}"
+    out=$(wine "$loc\\plexifold-split.exe" --version | tr -d '\r')
+    grep -qw -- "$version" <<<"$out" || fail "$name: plexifold-split.exe --version printed: $out"
+    check_window "$loc" "$hive" "${6:-}"
+    check_uninstall "$name" "$hive" "$loc" "$lnk" "$5"
     say "$name: installed into $loc, registered in $hive, started, uninstalled"
 }
 
