@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: once as shipped, once as the
-# Windows build under Wine, once under AddressSanitizer and UndefinedBehaviorSanitizer,
-# with each fuzz target run for a minute in between.
+# Installs what is missing, builds and runs every test: once as shipped (and checks the
+# Debian package made of that build), once as the Windows build under Wine, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, with each fuzz target run for a minute
+# in between.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -15,6 +16,10 @@ echo "== Build and test: Windows, under Wine"
 start=$SECONDS
 tools/test-windows.sh
 echo "== Windows part: $((SECONDS - start)) s"
+
+echo "== Package: the Debian package of the release build"
+(cd build && cpack -G DEB >/dev/null)
+tools/check-package.sh build
 
 echo "== Fuzz: each target for 60 s"
 tests/fuzz/run.sh 60
