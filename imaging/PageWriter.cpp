@@ -23,7 +23,7 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
     source.readAfresh();
     const PagePlan plan = planPage(source, page);
     AtomicFile file(target);
-    OutputFile output(file.fd(), target.string());
+    OutputFile output(file.file(), pathText(target));
     PageWriter(source, plan, output).write();
     file.commit();
     if (warnings)

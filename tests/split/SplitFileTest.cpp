@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "FileBytes.h"
+#include "GreyPages.h"
 #include "PageNaming.h"
 #include "RawTiff.h"
 #include "SplitFile.h"
 #include "TempFolder.h"
-#include "TiffFixtures.h"
 
 using namespace plexifold;
 namespace fs = std::filesystem;
@@ -32,8 +33,7 @@ class SplitFileTest : public testing::Test {
 protected:
     test::TempFolder m_dir;
     fs::path path(const std::string& name) const { return m_dir.path() / PathFromUtf8(name); }
-    std::string file(const std::string& name) const { return m_dir.file(name); }
-    int directoriesIn(const std::string& name) const { return test::countDirectories(file(name)); }
+    int directoriesIn(const std::string& name) const { return test::countPages(path(name)); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names = m_dir.names();
         std::ranges::sort(names);
@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(SplitFileTest, WritesEveryPageAndReportsEachOne) {
-    test::writeMultipageTiff(file("doc.tif"), 12);
+    test::writeGreyPages(path("doc.tif"), 12);
     RecordingProgress progress;
     SplitOutcome outcome;
 
@@ -63,7 +63,7 @@ TEST_F(SplitFileTest, WritesEveryPageAndReportsEachOne) {
 // A name is shown as it is, whatever it holds.
 TEST_F(SplitFileTest, SinglePageKeepsTheNameAndExtension) {
     for (const std::string name : {"one.TIFF", "a%2Fb.tif", "%1.tif", "Überweisungen 日本.tif"}) {
-        test::writeMultipageTiff(file(name), 1);
+        test::writeGreyPages(path(name), 1);
         RecordingProgress progress;
         ASSERT_TRUE(SplitFile(path(name), progress)) << name;
         EXPECT_EQ(directoriesIn(Utf8Of(PageFilePath(PathFromUtf8(name), 1, 1))), 1) << name;
@@ -79,7 +79,7 @@ TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
     for (const Case& c : {Case{"empty.tif", {}}, Case{"text.tif", {'h', 'e', 'l', 'l', 'o', '\n'}},
                           Case{"magic.tif", {'I', 'I', 42, 0}},
                           Case{"nopages.tif", {'I', 'I', 42, 0, 0, 0, 0, 0}}}) {
-        test::writeFileBytes(file(c.name), c.bytes);
+        test::writeFileBytes(path(c.name), c.bytes);
         RecordingProgress progress;
         SplitOutcome outcome;
         EXPECT_FALSE(SplitFile(path(c.name), progress, &outcome)) << c.name;
@@ -104,7 +104,7 @@ TEST_F(SplitFileTest, PagesThatCannotBeWrittenAreLeftOutAndTheRestWritten) {
          }) {
         test::TempFolder dir;
         const fs::path source = dir.path() / "doc.tif";
-        test::writeMultipageTiff(source.string(), 12);
+        test::writeGreyPages(source, 12);
         std::vector<std::string> expected = {"doc.tif"};
         for (int page = 1; page <= 12; ++page) {
             const std::string name = "doc_page_" + PageNumberText(12, page) + ".tif";
@@ -129,7 +129,7 @@ TEST_F(SplitFileTest, PagesThatCannotBeWrittenAreLeftOutAndTheRestWritten) {
         EXPECT_EQ(names, expected);
         for (const std::string& name : expected) {
             if (name != "doc.tif" && !fs::is_directory(dir.path() / name)) {
-                EXPECT_EQ(test::countDirectories((dir.path() / name).string()), 1) << name;
+                EXPECT_EQ(test::countPages(dir.path() / name), 1) << name;
             }
         }
     }
@@ -142,7 +142,7 @@ TEST_F(SplitFileTest, DamagedPageIsNamedAndTheOthersWritten) {
     const std::uint64_t third = tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}));
     const std::uint64_t second = tiff.addDirectory(tiff.greyPage(4, 4, {1u << 20}, {16}), third);
     tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}), second));
-    test::writeFileBytes(file("doc.tif"), tiff.data());
+    test::writeFileBytes(path("doc.tif"), tiff.data());
     RecordingProgress progress;
     SplitOutcome outcome;
 
@@ -155,7 +155,7 @@ TEST_F(SplitFileTest, DamagedPageIsNamedAndTheOthersWritten) {
 }
 
 TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
-    test::writeMultipageTiff(file("doc.tif"), 4);
+    test::writeGreyPages(path("doc.tif"), 4);
     fs::create_directory(path("doc_page_1.tif"));
     struct StopAtSecond : RecordingProgress {
         std::atomic<bool> stop{false};
@@ -174,7 +174,7 @@ TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
 }
 
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
-    test::writeMultipageTiff(file("scan.tif"), 10);
+    test::writeGreyPages(path("scan.tif"), 10);
     std::vector<fs::path> pages;
     ASSERT_TRUE(PlanPageFiles(path("scan.tif"), pages));
     ASSERT_EQ(pages.size(), 10u);

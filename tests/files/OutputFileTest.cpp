@@ -1,12 +1,11 @@
 // The output file's staging: whatever the mix of staged writes, writes that go to the file
-// at once and kernel copies, the file ends up holding the last bytes written to each
+// at once and system copies, the file ends up holding the last bytes written to each
 // offset, zeros elsewhere, and the size asked for.
 #include <algorithm>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <unistd.h>
 
+#include "AtomicFile.h"
 #include "FileHandle.h"
 #include "HandMadePages.h"
 #include "OutputFile.h"
@@ -14,6 +13,7 @@
 namespace plexifold::test {
 namespace {
 
+using imaging::AtomicFile;
 using imaging::FileHandle;
 using imaging::OutputFile;
 
@@ -86,20 +86,24 @@ TEST_P(Staging, TheFileHoldsTheLastBytesWrittenEverywhere) {
     const Bytes sourceBytes = filled(4 * StagingBytes, 77);
     writeFileBytes(folder.file("source"), sourceBytes);
     const FileHandle source = FileHandle::openForReading(folder.file("source"));
-    const int fd = ::open(folder.file("page").c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
-    ASSERT_GE(fd, 0);
+    AtomicFile page(folder.file("page"));
 
     Bytes expected(c.size, 0);
     {
-        OutputFile output(fd, folder.file("page"));
+        OutputFile output(page.file(), folder.file("page"));
         output.stageHead(c.head);
         for (const Step& step : c.steps) {
             if (step.copy) {
                 std::uint64_t done = 0;
                 while (done < step.length) {
-                    const auto n = output.copyFrom(source, step.seed * 1024 + done,
-                                                   step.offset + done, step.length - done);
-                    ASSERT_TRUE(n && *n > 0) << "the kernel did not copy";
+                    const std::uint64_t from = step.seed * 1024 + done;
+                    auto n = output.copyFrom(source, from, step.offset + done, step.length - done);
+                    if (!n) { // Windows: the system copies whole files only
+                        output.write(step.offset + done, sourceBytes.data() + from,
+                                     step.length - done);
+                        n = step.length - done;
+                    }
+                    ASSERT_GT(*n, 0u) << "the system did not copy";
                     done += *n;
                 }
                 std::copy_n(sourceBytes.begin() + step.seed * 1024, step.length,
@@ -113,7 +117,7 @@ TEST_P(Staging, TheFileHoldsTheLastBytesWrittenEverywhere) {
         }
         output.finish(c.size);
     }
-    ::close(fd);
+    page.commit();
     const Bytes actual = readFileBytes(folder.file("page"));
     ASSERT_EQ(actual.size(), expected.size());
     const auto [first, _] = std::mismatch(actual.begin(), actual.end(), expected.begin());
@@ -127,12 +131,10 @@ TEST(StagingMisuse, AKernelCopyIntoTheStagedHeadIsRefused) {
     TempFolder folder;
     writeFileBytes(folder.file("source"), Bytes(100, 1));
     const FileHandle source = FileHandle::openForReading(folder.file("source"));
-    const int fd = ::open(folder.file("page").c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
-    ASSERT_GE(fd, 0);
-    OutputFile output(fd, folder.file("page"));
+    AtomicFile page(folder.file("page"));
+    OutputFile output(page.file(), folder.file("page"));
     output.stageHead(64);
     EXPECT_THROW(output.copyFrom(source, 0, 32, 50), std::logic_error);
-    ::close(fd);
 }
 
 } // namespace

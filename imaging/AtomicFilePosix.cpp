@@ -37,7 +37,53 @@ bool unnamedFilesUsable() {
 
 } // namespace
 
+// Written as a file with no name in the target's folder (O_TMPFILE) and linked in by
+// commit(): at the target when nothing is there, else under a temporary name
+// (".NAME.XXXXXX") renamed over the target. Where the file system cannot make unnamed
+// files, the temporary name is used from the start. Permissions follow the umask.
+// Temporary names are used relative to the folder, held open, so that they are removed
+// even when the folder moves meanwhile.
+struct AtomicFile::System {
+    explicit System(const std::filesystem::path& target);
+    ~System();
+
+    void commit();
+    bool openUnnamed();
+    void openNamed();
+    void openFolder();
+    bool linkAtTarget();
+    void linkUnderTemporaryName();
+    void closeFile();
+    [[noreturn]] void fail(int error) const;
+    int folderFd() const { return static_cast<int>(m_folder.m_native); }
+
+    std::filesystem::path m_target;
+    std::string m_name;      // the target's file name
+    FileHandle m_folder;     // opened for temporary names only
+    std::string m_temporary; // the temporary name in the folder; "" while the file has none
+    std::string m_procPath;  // "/proc/self/fd/N" of an unnamed file
+    FileHandle m_file;
+    bool m_committed = false;
+};
+
 AtomicFile::AtomicFile(const std::filesystem::path& target)
+    : m_target(target), m_system(std::make_unique<System>(target)) {}
+
+AtomicFile::~AtomicFile() = default;
+
+const FileHandle& AtomicFile::file() const {
+    return m_system->m_file;
+}
+
+void AtomicFile::commit() {
+    m_system->commit();
+}
+
+void AtomicFile::useNamedFilesForTesting(bool named) {
+    namedOnly = named;
+}
+
+AtomicFile::System::System(const std::filesystem::path& target)
     : m_target(target), m_name(target.filename().string()) {
     if (m_name.empty())
         fail(EISDIR);
@@ -45,12 +91,12 @@ AtomicFile::AtomicFile(const std::filesystem::path& target)
         openNamed();
 }
 
-AtomicFile::~AtomicFile() {
+AtomicFile::System::~System() {
     if (!m_committed && !m_temporary.empty())
-        ::unlinkat(m_folder.fd(), m_temporary.c_str(), 0);
+        ::unlinkat(folderFd(), m_temporary.c_str(), 0);
 }
 
-void AtomicFile::commit() {
+void AtomicFile::System::commit() {
     if (m_temporary.empty()) {
         if (linkAtTarget()) {
             try {
@@ -66,16 +112,12 @@ void AtomicFile::commit() {
         linkUnderTemporaryName();
     }
     closeFile();
-    if (::renameat(m_folder.fd(), m_temporary.c_str(), m_folder.fd(), m_name.c_str()) != 0)
+    if (::renameat(folderFd(), m_temporary.c_str(), folderFd(), m_name.c_str()) != 0)
         fail(errno);
     m_committed = true;
 }
 
-void AtomicFile::useNamedFilesForTesting(bool named) {
-    namedOnly = named;
-}
-
-bool AtomicFile::openUnnamed() {
+bool AtomicFile::System::openUnnamed() {
     if (!unnamedFilesUsable())
         return false;
     int fd;
@@ -93,12 +135,12 @@ bool AtomicFile::openUnnamed() {
     fail(errno);
 }
 
-void AtomicFile::openNamed() {
+void AtomicFile::System::openNamed() {
     openFolder();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
         const int fd =
-            ::openat(m_folder.fd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_file = FileHandle(fd, m_target.string());
             m_temporary = name;
@@ -110,7 +152,7 @@ void AtomicFile::openNamed() {
     fail(EEXIST);
 }
 
-void AtomicFile::openFolder() {
+void AtomicFile::System::openFolder() {
     const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         fail(errno);
@@ -118,7 +160,7 @@ void AtomicFile::openFolder() {
 }
 
 // Links the unnamed file at the target; false when something is there already.
-bool AtomicFile::linkAtTarget() {
+bool AtomicFile::System::linkAtTarget() {
     if (::linkat(AT_FDCWD, m_procPath.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     if (errno != EEXIST)
@@ -126,11 +168,11 @@ bool AtomicFile::linkAtTarget() {
     return false;
 }
 
-void AtomicFile::linkUnderTemporaryName() {
+void AtomicFile::System::linkUnderTemporaryName() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
-        if (::linkat(AT_FDCWD, m_procPath.c_str(), m_folder.fd(), name.c_str(),
-                     AT_SYMLINK_FOLLOW) == 0) {
+        if (::linkat(AT_FDCWD, m_procPath.c_str(), folderFd(), name.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
             m_temporary = name;
             return;
         }
@@ -140,12 +182,12 @@ void AtomicFile::linkUnderTemporaryName() {
     fail(EEXIST);
 }
 
-void AtomicFile::closeFile() {
+void AtomicFile::System::closeFile() {
     if (const int error = m_file.close())
         fail(error);
 }
 
-void AtomicFile::fail(int error) const {
+void AtomicFile::System::fail(int error) const {
     throw TiffError("cannot write " + m_target.string() + ": " + std::strerror(error));
 }
 
