@@ -45,7 +45,8 @@ PageImageDocument PageImageDocument::GetPage(std::int32_t index) const {
     return page;
 }
 
-std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path) const {
+std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
+                                          std::vector<std::string>* /*warnings*/) const {
     if (m_count != 1)
         throw TiffError(m_count == 0 ? "no file is loaded"
                                      : "a document of several pages is saved page by page");

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libtiff-dev libtiff-tools libgtest-dev clang libclang-rt-14-dev
+          libtiff-dev libtiff-tools libcli11-dev libgtest-dev clang libclang-rt-14-dev
           xvfb xdotool openbox x11-utils)
 
 missing=()

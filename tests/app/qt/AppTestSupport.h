@@ -31,8 +31,8 @@ QString storedFolder();
 void touchFiles(const QString& folder, const QStringList& names);
 /// The number of pages libtiff finds in `path`, or -1 when it cannot open it.
 int tiffPageCount(const QString& path);
-/// True when libtiff can read every row of every page of `path`.
-bool tiffReadsCompletely(const QString& path);
+/// The names the window's hidden file list holds.
+QStringList listedNames(frmMain& window);
 /// The names in `folder` that match "*_page_*", sorted.
 QStringList pageFilesIn(const QString& folder);
 

@@ -83,6 +83,15 @@ private slots:
         }
     }
 
+    // The bar's top row covers the label's last one.
+    void barLiesOverTheLabel() {
+        frmMain window(m_prompts.prompts());
+        const Controls c(window);
+        c.lblProgress->show();
+        QCOMPARE(window.childAt(100, 56), c.ProgressBar1);
+        QCOMPARE(window.childAt(100, 55), c.lblProgress);
+    }
+
     void progressBarStartsEmpty() {
         frmMain window(m_prompts.prompts());
         const Controls c(window);
@@ -150,20 +159,6 @@ private slots:
         QCOMPARE(clicks.count(), 0);
         QVERIFY(window.isVisible());
         QVERIFY(m_prompts.messages.isEmpty());
-    }
-
-    void inputsAreEnabledTogether() {
-        QDir::setCurrent(m_folder->path());
-        frmMain window(m_prompts.prompts());
-        const Controls c(window);
-        QVERIFY(!c.cmdConvert->isEnabled());
-        window.SetInputsEnabled(false);
-        QVERIFY(!c.cmdConvert->isEnabled() && !c.txtPath->isEnabled() && !c.cmdBrowse->isEnabled());
-        window.SetInputsEnabled(true);
-        // Enabled whatever the list holds; the list is empty here.
-        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled() && c.cmdBrowse->isEnabled());
-        window.txtPath_Change();
-        QVERIFY(!c.cmdConvert->isEnabled());
     }
 
     void closingWhenIdleStoresNothing() {

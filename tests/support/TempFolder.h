@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,10 +13,16 @@ class TempFolder {
 public:
     explicit TempFolder(
         const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-        std::string name = (base / "plexifold-XXXXXX").string();
-        if (!mkdtemp(name.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        m_path = name;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate =
+                base / ("plexifold-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                m_path = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempFolder() {
         std::error_code ignored;

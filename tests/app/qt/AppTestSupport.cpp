@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <tiffio.h>
 
+#include "PageNaming.h"
 #include "TiffFixtures.h"
 #include <vector>
 
@@ -44,22 +45,6 @@ int tiffPageCount(const QString& path) {
     return plexifold::test::countDirectories(QFile::encodeName(path).toStdString());
 }
 
-bool tiffReadsCompletely(const QString& path) {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif)
-        return false;
-    bool ok = true;
-    do {
-        std::vector<unsigned char> row(static_cast<std::size_t>(TIFFScanlineSize(tif)));
-        std::uint32_t height = 0;
-        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-        for (std::uint32_t y = 0; ok && y < height; ++y)
-            ok = TIFFReadScanline(tif, row.data(), y, 0) >= 0;
-    } while (ok && TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return ok;
-}
-
 QStringList pageFilesIn(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*_page_*")}, QDir::Files, QDir::Name);
 }
@@ -90,6 +75,13 @@ Controls::Controls(frmMain& window)
       lblProgress(window.findChild<QLabel*>(QStringLiteral("lblProgress"))) {
     if (!txtPath || !cmdBrowse || !cmdConvert || !ProgressBar1 || !lblProgress)
         throw std::runtime_error("a control of the window is missing");
+}
+
+QStringList listedNames(frmMain& window) {
+    QStringList names;
+    for (const std::filesystem::path& name : window.rules().File1().names())
+        names.append(QString::fromStdString(Utf8Of(name)));
+    return names;
 }
 
 } // namespace plexifold::test

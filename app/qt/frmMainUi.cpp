@@ -46,6 +46,8 @@ void frmMainUi::setupUi(QWidget* form) {
     lblProgress->setTextFormat(Qt::PlainText); // file names are shown as they are
     lblProgress->setFocusPolicy(Qt::NoFocus);
     lblProgress->setVisible(false);
+    // The bar lies over the label's last row, so a descender never paints over the bar.
+    ProgressBar1->raise();
 
     QWidget::setTabOrder(cmdConvert, txtPath);
     QWidget::setTabOrder(txtPath, cmdBrowse);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "FileList.h"
-
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -12,7 +10,6 @@ namespace plexifold {
 
 // The controls of the main window, placed in pixels of a 313 x 73 client area.
 struct frmMainUi {
-    FileList File1; // never shown: the names of the folder's image files
     QPushButton* cmdBrowse = nullptr;
     QLineEdit* txtPath = nullptr;
     QPushButton* cmdConvert = nullptr;

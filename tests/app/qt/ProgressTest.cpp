@@ -2,7 +2,6 @@
 #include <QScreen>
 
 #include "AppTestSupport.h"
-#include "BatchRun.h"
 
 using namespace plexifold;
 using namespace plexifold::test;
@@ -42,13 +41,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QList<QRgb> emptyRow = shownBarRow(window);
         Controls(window).lblProgress->show(); // as during a run
-        auto* run = window.findChild<BatchRun*>();
-        QVERIFY(run);
-        BatchProgress progress{400, 0, {}};
+        app::ProgressState progress{{}, 1, 400, 0};
         for (int page = 1; page <= 400; ++page) {
             progress.value = page;
-            progress.text = QStringLiteral("Processing a.tif (%1 from 400)").arg(page);
-            emit run->progressChanged(progress);
+            progress.text = "Processing a.tif (" + std::to_string(page) + " from 400)";
+            window.showProgress(progress);
             QCoreApplication::processEvents();
             if (page % 100 == 0) {
                 const double fill = filledShare(shownBarRow(window), emptyRow);
@@ -56,10 +53,22 @@ private slots:
             }
         }
         progress.value = 1; // the file is done
-        emit run->progressChanged(progress);
+        window.showProgress(progress);
         QCoreApplication::processEvents();
         QCOMPARE(shownBarRow(window), emptyRow);
         QCOMPARE(window.windowTitle(), QStringLiteral("Processing a.tif (400 from 400)"));
+    }
+
+    // Names that look like markup, hold a title's "modified" mark or a "%1" are shown as they are.
+    void namesAreShownAsText() {
+        frmMain window(ScriptedPrompts().prompts());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.showProgress({"Processing <i>%1x[*]&y%2F.tif (1 from 1)", 1, 1, 1});
+        const QString expected = QStringLiteral("Processing <i>%1x[*]&y%2F.tif (1 from 1)");
+        QCOMPARE(window.windowHandle()->title(), expected);
+        QCOMPARE(Controls(window).lblProgress->text(), expected);
+        QCOMPARE(Controls(window).lblProgress->textFormat(), Qt::PlainText);
     }
 };
 
