@@ -23,10 +23,11 @@ constexpr UINT kRunPostedTasks = WM_APP + 1;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
 
-HICON loadAppIcon(HINSTANCE instance, int metric) {
-    const int size = GetSystemMetrics(metric);
+// Shared icons are kept by the system for each size and need no freeing.
+HICON loadAppIcon(HINSTANCE instance, int metric, UINT dpi) {
+    const int size = GetSystemMetricsForDpi(metric, dpi);
     return static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, size, size, 0));
+        LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, size, size, LR_SHARED));
 }
 
 void registerClass(HINSTANCE instance, WNDPROC windowProc) {
@@ -34,8 +35,8 @@ void registerClass(HINSTANCE instance, WNDPROC windowProc) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = loadAppIcon(instance, SM_CXICON);
-    windowClass.hIconSm = loadAppIcon(instance, SM_CXSMICON);
+    windowClass.hIcon = loadAppIcon(instance, SM_CXICON, USER_DEFAULT_SCREEN_DPI);
+    windowClass.hIconSm = loadAppIcon(instance, SM_CXSMICON, USER_DEFAULT_SCREEN_DPI);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
@@ -222,6 +223,10 @@ void frmMain::applyDpi(UINT dpi) {
     const SIZE frame = frameSizeAtDpi(dpi);
     SetWindowPos(m_hwnd, nullptr, 0, 0, frame.cx, frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(loadAppIcon(m_instance, SM_CXICON, dpi)));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(loadAppIcon(m_instance, SM_CXSMICON, dpi)));
 }
 
 void frmMain::placeCentred() {

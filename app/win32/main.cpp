@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "frmMain.h"
+#include "frmMainRules.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
@@ -13,26 +14,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     int exitCode = 0;
     {
         plexifold::win32::frmMain form(instance);
-        plexifold::win32::FormEvents events;
-        events.load = [&] {
-            form.setCaption("Plexifold");
-            form.setPathText(form.readSetting());
-        };
-        events.browseClick = [&] {
-            const std::string folder = form.browseForFolder("Select a folder with '.TIF' files");
-            if (!folder.empty())
-                form.setPathText(folder);
-            form.setEnabled(plexifold::app::Control::cmdConvert, true);
-        };
-        events.executeClick = [&] {
-            form.writeSetting(form.pathText());
-            form.setProgressVisible(true);
-            form.showProgress({"Processing doc.tif (3 from 12)", 1, 12, 3});
-            form.showMessage("Done!", plexifold::app::MessageIcon::Information);
-            form.setProgressVisible(false);
-        };
-        events.close = [] {};
-        exitCode = form.run(std::move(events), showCommand);
+        // Declared after the window, so that a run ends before the window goes.
+        plexifold::app::frmMainRules rules(form);
+        exitCode = form.run({.load = [&] { rules.Form_Load(); },
+                             .browseClick = [&] { rules.cmdBrowse_Click(); },
+                             .executeClick = [&] { rules.cmdConvert_Click(); },
+                             .close = [&] { rules.close(); }},
+                            showCommand);
     }
     if (SUCCEEDED(com))
         CoUninitialize();
