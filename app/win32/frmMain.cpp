@@ -271,8 +271,10 @@ void frmMain::setEnabled(app::Control which, bool enabled) {
                    : which == app::Control::cmdBrowse ? cmdBrowse
                                                       : cmdConvert;
     EnableWindow(control(id), enabled);
-    // Disabling the focused control leaves no focus; the first input enabled again takes it.
-    if (enabled && !GetFocus() && GetActiveWindow() == m_hwnd)
+    // Disabling the focused control leaves the focus with no control; the first input
+    // enabled again takes it.
+    const HWND focus = GetFocus();
+    if (enabled && (!focus || focus == m_hwnd) && GetActiveWindow() == m_hwnd)
         SetFocus(control(id));
 }
 
