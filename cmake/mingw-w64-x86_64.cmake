@@ -1,3 +1,4 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads), tests run by Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
