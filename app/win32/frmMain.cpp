@@ -91,20 +91,26 @@ frmMain::~frmMain() {
         DeleteObject(m_font);
 }
 
-int frmMain::run(FormEvents events, int showCommand) {
+bool frmMain::load(FormEvents events) {
     m_events = std::move(events);
     CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
                     nullptr, m_instance, this);
     if (!m_hwnd)
-        return 1;
+        return false;
     try {
         m_events.load();
     } catch (const std::exception& error) {
         fail(error.what());
-        return m_exitCode;
+        return false;
     }
     // The focus the window takes when it is first activated.
     m_lastFocus = IsWindowEnabled(control(cmdConvert)) ? control(cmdConvert) : control(txtPath);
+    return true;
+}
+
+int frmMain::run(FormEvents events, int showCommand) {
+    if (!load(std::move(events)))
+        return m_exitCode == 0 ? 1 : m_exitCode;
     ShowWindow(m_hwnd, showCommand);
     UpdateWindow(m_hwnd);
     // Tasks posted before the window existed.

@@ -30,6 +30,8 @@ public:
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
 
+    /// Creates the window and runs the load event, still hidden; false when that failed.
+    bool load(FormEvents events);
     /// Loads the window, shows it and runs its messages until it is closed; returns the
     /// program's exit code.
     int run(FormEvents events, int showCommand);
