@@ -24,7 +24,7 @@ void print(std::FILE* out, const std::string& text) {
     std::fflush(out);
 }
 
-void reportFailure(const fs::path& file, const std::string& reason) {
+void reportFile(const fs::path& file, const std::string& reason) {
     print(stderr, "plexifold-split: " + Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
 }
 
@@ -53,10 +53,10 @@ void report(const fs::path& file, bool ok, const SplitOutcome& outcome, const Op
     totals.pages += outcome.pagesWritten;
     totals.pagesFailed += outcome.pagesFailed;
     for (const std::string& warning : outcome.warnings)
-        reportFailure(file, warning);
+        reportFile(file, warning);
     if (!ok) {
         ++totals.failed;
-        reportFailure(file, outcome.reason);
+        reportFile(file, outcome.reason);
     } else if (!options.quiet && !isTerminal(stdout)) {
         print(stdout, Utf8Of(file) + ": " + counted(outcome.pagesWritten, "page", "pages"));
     }
@@ -99,7 +99,7 @@ int planAll(const std::vector<fs::path>& files, Totals& totals) {
         std::string reason;
         if (!PlanPageFiles(file, pages, &reason)) {
             ++totals.failed;
-            reportFailure(file, reason);
+            reportFile(file, reason);
             continue;
         }
         for (const fs::path& page : pages)
@@ -130,7 +130,7 @@ int runSplit(const std::vector<std::string>& arguments) {
     totals.files = files.size() + missing.size();
     totals.failed = missing.size();
     for (const fs::path& path : missing)
-        reportFailure(path, "no such file or folder");
+        reportFile(path, "no such file or folder");
 
     const int status = options.dryRun ? planAll(files, totals) : splitAll(files, options, totals);
     return status == 0 && !missing.empty() ? kExitFailed : status;

@@ -38,7 +38,8 @@ public:
     /// Writes the one page held as a single-page TIFF file at `path` and returns
     /// the number of bytes written. The target is replaced only by a complete
     /// file; on failure it is left as it was and TiffError carries the reason.
-    /// What the page file leaves out of the page is added to `warnings`.
+    /// What the page file leaves out or mends of a damaged page is appended to
+    /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
     std::uint64_t SaveFile(const std::filesystem::path& path,
                            std::vector<std::string>* warnings = nullptr) const;
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "FileList.h"
 #include "PageNaming.h"
@@ -61,7 +64,20 @@ TEST(FileList, ListsMatchingFilesOnceSortedWithoutRegardToCase) {
     }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Hidden and system files are left out; a leading dot hides nothing here.
+TEST(FileList, LeavesOutHiddenAndSystemFiles) {
+    test::TempFolder dir;
+    for (const char* name : {"hidden.tif", "system.tif", "shown.tif", ".dot.tif"})
+        touch(dir.path() / name);
+    SetFileAttributesW((dir.path() / "hidden.tif").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((dir.path() / "system.tif").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    FileList list;
+    list.setPattern(kPattern);
+    ASSERT_TRUE(list.setPath(dir.path()));
+    EXPECT_EQ(namesOf(list), (std::vector<std::string>{".dot.tif", "shown.tif"}));
+}
+#else
 // A name that is not UTF-8 is listed and reaches its file unchanged.
 TEST(FileList, KeepsNamesThatAreNotText) {
     test::TempFolder dir;
