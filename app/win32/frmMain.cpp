@@ -18,7 +18,6 @@ constexpr wchar_t kTitle[] = L"Plexifold";
 constexpr wchar_t kKeyPath[] = L"SOFTWARE\\Plexifold";
 constexpr wchar_t kValueName[] = L"DEFAULT_PATH";
 constexpr int kAppIconId = 1; // the icon of the program's resource script
-constexpr UINT kRunPostedTasks = WM_APP + 1;
 // A fixed frame with the system menu and the close box, nothing to resize or minimise.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
@@ -113,9 +112,6 @@ int frmMain::run(FormEvents events, int showCommand) {
         return m_exitCode == 0 ? 1 : m_exitCode;
     ShowWindow(m_hwnd, showCommand);
     UpdateWindow(m_hwnd);
-    // Tasks posted before the window existed.
-    PostMessageW(m_hwnd, kRunPostedTasks, 0, 0);
-
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab, the access keys and the space bar work as in a dialog.
@@ -132,14 +128,14 @@ LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         auto* form =
             static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        const std::lock_guard lock(form->m_postedMutex);
         form->m_hwnd = hwnd;
+        form->m_tasks.attach(hwnd);
     }
     auto* form = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        const std::lock_guard lock(form->m_postedMutex);
+        form->m_tasks.attach(nullptr);
         form->m_hwnd = nullptr;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -165,11 +161,11 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
-    case kRunPostedTasks:
-        runPostedTasks();
+    case WindowTasks::kMessage:
+        m_tasks.runPosted();
         return 0;
     case WM_TIMER:
-        runTimedTask(wParam);
+        m_tasks.runTimed(wParam);
         return 0;
     case WM_CLOSE:
         m_events.close();
@@ -323,38 +319,7 @@ void frmMain::writeSetting(const std::string& text) {
 }
 
 void frmMain::post(std::function<void()> task, std::chrono::milliseconds delay) {
-    const std::lock_guard lock(m_postedMutex);
-    m_posted.push_back({std::move(task), delay});
-    // One wake-up stands for every task queued until the window takes them.
-    if (m_posted.size() == 1 && m_hwnd)
-        PostMessageW(m_hwnd, kRunPostedTasks, 0, 0);
-}
-
-void frmMain::runPostedTasks() {
-    std::vector<PostedTask> tasks;
-    {
-        const std::lock_guard lock(m_postedMutex);
-        tasks.swap(m_posted);
-    }
-    for (PostedTask& posted : tasks) {
-        if (posted.delay.count() <= 0) {
-            posted.task();
-            continue;
-        }
-        const UINT_PTR timer = m_nextTimer++;
-        m_timed.emplace(timer, std::move(posted.task));
-        SetTimer(m_hwnd, timer, static_cast<UINT>(posted.delay.count()), nullptr);
-    }
-}
-
-void frmMain::runTimedTask(UINT_PTR timer) {
-    KillTimer(m_hwnd, timer);
-    const auto found = m_timed.find(timer);
-    if (found == m_timed.end())
-        return;
-    const std::function<void()> task = std::move(found->second);
-    m_timed.erase(found);
-    task();
+    m_tasks.post(std::move(task), delay);
 }
 
 } // namespace plexifold::win32

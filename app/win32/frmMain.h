@@ -2,13 +2,11 @@
 
 #include <chrono>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include <windows.h>
 
+#include "WindowTasks.h"
 #include "WindowView.h"
 
 namespace plexifold::win32 {
@@ -51,19 +49,12 @@ public:
     void post(std::function<void()> task, std::chrono::milliseconds delay = {}) override;
 
 private:
-    struct PostedTask {
-        std::function<void()> task;
-        std::chrono::milliseconds delay;
-    };
-
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCreate();
     void onCommand(int id, int code);
     void onActivate(bool active);
     void onDpiChanged(UINT dpi, const RECT& suggested);
-    void runPostedTasks();
-    void runTimedTask(UINT_PTR timer);
     void applyDpi(UINT dpi);
     void placeCentred();
     void fail(const char* reason);
@@ -75,11 +66,7 @@ private:
     HWND m_lastFocus = nullptr;
     FormEvents m_events;
     int m_exitCode = 0;
-
-    std::mutex m_postedMutex;
-    std::vector<PostedTask> m_posted; // guarded by m_postedMutex
-    std::map<UINT_PTR, std::function<void()>> m_timed;
-    UINT_PTR m_nextTimer = 1;
+    WindowTasks m_tasks;
 };
 
 } // namespace plexifold::win32
