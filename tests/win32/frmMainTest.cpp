@@ -81,6 +81,24 @@ TEST_F(frmMainTest, ControlsStandAtTheirPlacesAt96Dpi) {
     }
 }
 
+// A move to a monitor of 144 DPI: the controls grow by half. (The frame follows the
+// monitor the window is really on, so the client area is not checked here.)
+TEST_F(frmMainTest, ControlsScaleWithTheMonitorsDpi) {
+    RECT suggested{100, 100, 600, 300};
+    SendMessageW(m_form.handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const struct {
+        int id;
+        RECT place;
+    } expected[] = {{txtPath, {12, 12, 410, 41}}, {ProgressBar1, {12, 84, 314, 98}}};
+    for (const auto& control : expected) {
+        const RECT place = placeOf(control.id);
+        EXPECT_TRUE(EqualRect(&place, &control.place))
+            << control.id << ": " << place.left << "," << place.top << " " << place.right << ","
+            << place.bottom;
+    }
+}
+
 TEST_F(frmMainTest, StartsAsAFixedFrameWithItsControlsInTabOrder) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(m_form.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), DWORD{WS_CAPTION | WS_SYSMENU});
