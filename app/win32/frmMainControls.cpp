@@ -5,7 +5,7 @@
 namespace plexifold::win32 {
 namespace {
 
-struct ControlSpec {
+struct ControlRow {
     ControlId id;
     const wchar_t* windowClass;
     const wchar_t* text;
@@ -18,7 +18,7 @@ constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
 
 // In tab order, which is also the stacking order: the bar lies over the label's last row.
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {cmdConvert, WC_BUTTONW, L"&Execute", kButton | WS_DISABLED, 0, {3240, 600, 4575, 975}},
     {txtPath,
      WC_EDITW,
@@ -50,20 +50,20 @@ SIZE ClientSizeAtDpi(UINT dpi) {
 }
 
 void CreateControls(HWND form, HINSTANCE instance) {
-    for (const ControlSpec& spec : kControls) {
-        CreateWindowExW(spec.exStyle, spec.windowClass, spec.text, spec.style, 0, 0, 0, 0, form,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    for (const ControlRow& row : kControls) {
+        CreateWindowExW(row.exStyle, row.windowClass, row.text, row.style, 0, 0, 0, 0, form,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
     }
     SendDlgItemMessageW(form, ProgressBar1, PBM_SETRANGE32, 0, 100);
 }
 
 void LayoutControls(HWND form, UINT dpi, HFONT font) {
-    for (const ControlSpec& spec : kControls) {
-        const HWND control = GetDlgItem(form, spec.id);
-        const int left = PixelsAtDpi(spec.twips.left, dpi);
-        const int top = PixelsAtDpi(spec.twips.top, dpi);
-        SetWindowPos(control, nullptr, left, top, PixelsAtDpi(spec.twips.right, dpi) - left,
-                     PixelsAtDpi(spec.twips.bottom, dpi) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlRow& row : kControls) {
+        const HWND control = GetDlgItem(form, row.id);
+        const int left = PixelsAtDpi(row.twips.left, dpi);
+        const int top = PixelsAtDpi(row.twips.top, dpi);
+        SetWindowPos(control, nullptr, left, top, PixelsAtDpi(row.twips.right, dpi) - left,
+                     PixelsAtDpi(row.twips.bottom, dpi) - top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
