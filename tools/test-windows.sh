@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-win/ and runs, under a headless Wine, the
-# tests that need neither libtiff nor the window, then the command line's cross-check
-# against the Linux build in build/ when both programs are there.
+# tests that need no libtiff (the window's own under a display of their own), the command
+# line's cross-check against the Linux build in build/ when both programs are there, the
+# window's end-to-end run, and the setup and portable zip made and installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=build-win
@@ -9,6 +10,7 @@ tools/build-windows.sh
 
 WINE_BUILD_DIR=$BUILD_DIR
 source tools/wine-env.sh
+xvfb_start
 wine_start
 for exe in "$BUILD_DIR"/bin/*.exe; do
     if x86_64-w64-mingw32-objdump -p "$exe" | grep 'DLL Name' |
@@ -22,3 +24,6 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure
 if [ -x build/bin/plexifold-split ] && [ -f "$BUILD_DIR/bin/plexifold-split.exe" ]; then
     tools/cross-check.sh build/bin/plexifold-split "$BUILD_DIR/bin/plexifold-split.exe"
 fi
+tools/test-win32-window.sh "$BUILD_DIR"
+BUILD_WIN=$BUILD_DIR tools/package-windows.sh
+tools/check-windows-package.sh "$BUILD_DIR"

@@ -9,9 +9,28 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 wine_start() {
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1 || true # already running for this prefix
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     wine wineboot -i </dev/null >/dev/null 2>&1
     # Wine marks names with a leading dot hidden; Windows does not.
     wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f </dev/null >/dev/null 2>&1
+}
+
+# A display of its own for the programs that load the window system: without one, each of
+# them waits for X before it starts. openbox keeps window closes from stalling.
+xvfb_start() {
+    command -v Xvfb >/dev/null || return 0
+    local file
+    file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" 2>/dev/null &
+    local xvfb=$!
+    for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -1 "$file")"
+    rm -f "$file"
+    local wm=""
+    if command -v openbox >/dev/null; then
+        openbox >/dev/null 2>&1 &
+        wm=$!
+    fi
+    trap "wineserver -k >/dev/null 2>&1 || true; kill $xvfb $wm 2>/dev/null || true" EXIT
 }
