@@ -4,6 +4,7 @@
 
 #include "FileBytes.h"
 #include "HostileFiles.h"
+#include "PageChain.h"
 #include "RawTiff.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
@@ -196,7 +197,8 @@ std::vector<HostileFile> damagedPages() {
                                  0);
          },
          1,
-         "JPEGInterchangeFormatLength is 0; the JPEG stream is taken to hold 23 bytes, up to its "
+         "page 1: warning: JPEGInterchangeFormatLength is 0; the JPEG stream is taken to hold 23 "
+         "bytes, up to its "
          "end-of-image marker"},
         {"OffsetsOfTextType",
          [] {
@@ -211,6 +213,13 @@ std::vector<HostileFile> damagedPages() {
              });
          },
          1, "page 1: warning: tag 0 is left out: its value lies past the end of the file"},
+        {"PrivateTagPastTheEnd",
+         [] {
+             return onePage([](RawTiff& t, auto& e) {
+                 e.push_back(pointingEntry(t, false, 65000, 4, 16, 0x0ffffff0));
+             });
+         },
+         1, "page 1: warning: tag 65000 is left out: its value lies past the end of the file"},
         {"ColorMapPastTheEnd",
          [] {
              return onePage([](RawTiff&, auto& e) {
