@@ -8,10 +8,11 @@
 #include "FuzzCheck.h"
 #include "HardeningPaths.h"
 #include "HostileFiles.h"
-#include "LibtiffView.h"
 #include "PageChain.h"
+#include "SplitFolder.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 
 namespace {
 
