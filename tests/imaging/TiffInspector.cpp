@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <tiffio.h>
 
@@ -181,6 +182,18 @@ void TiffInspector::addChildren(DirectorySnapshot& result) {
         if (TIFFSetSubDirectory(m_tif, offset))
             result.children.push_back(snapshot(true));
     TIFFSetSubDirectory(m_tif, self);
+}
+
+void expectSame(const DirectorySnapshot& source, const DirectorySnapshot& page) {
+    EXPECT_EQ(source.printed, page.printed);
+    EXPECT_EQ(source.values, page.values);
+    EXPECT_EQ(source.rawData, page.rawData);
+    EXPECT_EQ(source.pixels, page.pixels);
+    ASSERT_EQ(source.children.size(), page.children.size());
+    for (std::size_t i = 0; i < source.children.size(); ++i) {
+        SCOPED_TRACE("owned directory " + std::to_string(i + 1));
+        expectSame(source.children[i], page.children[i]);
+    }
 }
 
 } // namespace plexifold::test

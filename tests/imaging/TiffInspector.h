@@ -18,6 +18,9 @@ struct DirectorySnapshot {
     std::vector<DirectorySnapshot> children;                   // EXIF, GPS, then SubIFDs
 };
 
+/// Expects libtiff to see the same tags, data and pixels in both, owned directories included.
+void expectSame(const DirectorySnapshot& source, const DirectorySnapshot& page);
+
 // A TIFF file opened with libtiff, which collects what libtiff complains about.
 class TiffInspector {
 public:
