@@ -21,10 +21,12 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target) {
     source.readAfresh();
     const PagePlan plan = planPage(source, page);
+    OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
     AtomicFile file(target);
     OutputFile output(file.fd(), target.string());
     PageWriter(source, plan, output).write();
     file.commit();
+    share.keep();
     return plan.end;
 }
 

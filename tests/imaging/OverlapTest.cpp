@@ -1,5 +1,5 @@
-// Strips and values whose bytes overlap are stored once: a page file holds no more data
-// than its source.
+// Strips and values whose bytes overlap are stored once: a page file holds no more data than its
+// source, and the page files of one source stop at a budget of 4 x the source + 64 MiB.
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -78,6 +78,49 @@ TEST_P(OverlappingStrips, PageHoldsNoMoreThanItsSourceAndDecodesAsBefore) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, OverlappingStrips, testing::ValuesIn(overlapCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OutputBudget, PagesSharingOneRangeStopAtFourTimesTheSource) {
+    // 120 pages of eight 128 KiB strips each, all inside one shared MiB.
+    OverlapSpec spec;
+    spec.bilevelFax = false;
+    spec.width = 1024;
+    spec.rowsPerStrip = 128;
+    spec.strips = 8;
+    spec.window = 1 << 20;
+    spec.pages = 120;
+    TempFolder folder;
+    const std::string input = folder.file("source.tif");
+    writeFileBytes(input, overlappingStripsFile(spec));
+    const std::uint64_t budget = 4 * fs::file_size(input) + (std::uint64_t{64} << 20);
+    imaging::PageImageDocument document;
+    ASSERT_TRUE(document.LoadFile(input)) << document.errorText();
+    TiffInspector original(input);
+
+    std::uint64_t total = 0;
+    int refused = 0;
+    for (int i = 0; i < spec.pages; ++i) {
+        const std::string page = folder.file("page" + std::to_string(i + 1) + ".tif");
+        try {
+            total += document.GetPage(i).SaveFile(page);
+        } catch (const imaging::TiffError& error) {
+            ++refused;
+            EXPECT_EQ(std::string(error.what()),
+                      "page " + std::to_string(i + 1) +
+                          ": the pages would be more than 4 times the size of the file itself");
+            EXPECT_FALSE(fs::exists(page));
+            continue;
+        }
+        EXPECT_LE(fs::file_size(page), spec.window + kAlignmentSlack) << "page " << i + 1;
+        if (i % 20 == 0) {
+            TiffInspector copy(page);
+            expectSame(original.page(i), copy.page(0));
+        }
+    }
+    EXPECT_LE(total, budget);
+    EXPECT_GT(total, budget - spec.window - kAlignmentSlack)
+        << "refused before the budget was spent";
+    EXPECT_GT(refused, 0);
+}
 
 } // namespace
 } // namespace plexifold::test
