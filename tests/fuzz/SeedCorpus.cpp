@@ -1,5 +1,6 @@
 #include "SeedCorpus.h"
 
+#include "OverlappingStrips.h"
 #include "RawTiff.h"
 #include "TiffFixtures.h"
 
@@ -124,6 +125,15 @@ std::vector<fs::path> writeSeedCorpus(const fs::path& folder) {
     writeLoopingChain(written.back(), false);
     written.push_back(folder / "loop-bigtiff.tif");
     writeLoopingChain(written.back(), true);
+    // A fax page of 3609 one-row strips overlapping at random in 64 KiB, and pages
+    // sharing one range: stored one range at a time, they would make pages hundreds of
+    // times larger than the file.
+    written.push_back(folder / "overlapping-fax-rows.tif");
+    test::writeFileBytes(written.back().string(), test::overlappingStripsFile({}));
+    written.push_back(folder / "pages-sharing-one-range.tif");
+    test::writeFileBytes(
+        written.back().string(),
+        test::overlappingStripsFile({.width = 1728, .strips = 64, .window = 16384, .pages = 12}));
     return written;
 }
 
