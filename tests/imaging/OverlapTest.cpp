@@ -22,12 +22,7 @@ struct OverlapCase {
 
 const OverlapCase overlapCases[] = {
     {"RowsAtRandomInOneWindow",
-     [] {
-         OverlapSpec spec;
-         spec.bilevelFax = false;
-         spec.width = 621;
-         return overlappingStripsFile(spec);
-     }},
+     [] { return overlappingStripsFile({.width = 621, .bilevelFax = false}); }},
     {"EachStripInsideThePrevious",
      [] {
          // 2000 strips over the same 100 KB, each a byte shorter: 100 MB stored one by one.
@@ -81,13 +76,12 @@ INSTANTIATE_TEST_SUITE_P(Pages, OverlappingStrips, testing::ValuesIn(overlapCase
 
 TEST(OutputBudget, PagesSharingOneRangeStopAtFourTimesTheSource) {
     // 120 pages of eight 128 KiB strips each, all inside one shared MiB.
-    OverlapSpec spec;
-    spec.bilevelFax = false;
-    spec.width = 1024;
-    spec.rowsPerStrip = 128;
-    spec.strips = 8;
-    spec.window = 1 << 20;
-    spec.pages = 120;
+    const OverlapSpec spec{.width = 1024,
+                           .rowsPerStrip = 128,
+                           .strips = 8,
+                           .bilevelFax = false,
+                           .window = 1 << 20,
+                           .pages = 120};
     TempFolder folder;
     const std::string input = folder.file("source.tif");
     writeFileBytes(input, overlappingStripsFile(spec));
