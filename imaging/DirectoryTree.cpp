@@ -31,33 +31,35 @@ std::string childName(std::uint16_t tag, std::uint64_t index, std::uint64_t coun
 
 class TreeReader {
 public:
-    TreeReader(const TiffSource& source, const std::string& context)
-        : m_source(source), m_context(context) {
-        m_plan.context = context;
-    }
+    TreeReader(const TiffSource& source, PagePlan& plan) : m_source(source), m_plan(plan) {}
 
-    std::vector<PlannedDirectory> read(std::uint64_t pageOffset) {
+    void read(std::uint64_t pageOffset) {
         m_seen.insert(pageOffset);
-        m_plan.directories.push_back({pageOffset, 0, "", 0, {}});
+        addDirectory({pageOffset, 0, "", 0, {}}, 0, 0);
         for (std::size_t i = 0; i < m_plan.directories.size(); ++i)
             readNode(i);
-        return std::move(m_plan.directories);
+        dropLeftOutPointers();
     }
 
 private:
+    void addDirectory(PlannedDirectory directory, std::uint16_t pointerTag, std::size_t parent) {
+        m_plan.directories.push_back(std::move(directory));
+        m_pointerTags.push_back(pointerTag);
+        m_parents.push_back(parent);
+    }
+
+    bool isMetadata(std::size_t index) const { return isMetadataPointerTag(m_pointerTags[index]); }
+
     void readNode(std::size_t index) {
         if (m_plan.directories[index].sourceOffset == 0)
             return;
         const auto directory = m_source.directoryAt(m_plan.directories[index].sourceOffset);
         if (!directory)
-            throw TiffError(m_context + ": " +
-                            (index == 0 ? std::string("its directory")
-                                        : "the " + m_plan.directories[index].name) +
-                            " is damaged or lies past the end of the file");
+            return damaged(index, "is damaged or lies past the end of the file");
         std::vector<TiffEntry> entries = directory->entries;
         m_entryTotal += entries.size();
         if (m_entryTotal > TiffLimits::MaxEntriesPerPage)
-            throw TiffError(m_context + ": its directories hold too many entries");
+            throw TiffError(m_plan.context + ": its directories hold too many entries");
         std::erase_if(entries, dropped);
         std::stable_sort(entries.begin(), entries.end(),
                          [](const TiffEntry& a, const TiffEntry& b) { return a.tag < b.tag; });
@@ -65,27 +67,59 @@ private:
             std::unique(entries.begin(), entries.end(),
                         [](const TiffEntry& a, const TiffEntry& b) { return a.tag == b.tag; }),
             entries.end());
+        std::erase_if(entries, [&](const TiffEntry& entry) { return !usable(index, entry); });
         if (entries.empty())
-            throw TiffError(m_plan.where(index) + ": the directory holds no usable entry");
-        for (const TiffEntry& entry : entries) {
-            if (!m_source.valueInFile(entry))
-                throw TiffError(m_plan.where(index) + ": the value of " + tagName(entry.tag) +
-                                " lies past the end of the file");
+            return damaged(index, "holds no usable entry");
+        for (const TiffEntry& entry : entries)
             m_plan.directories[index].entries.push_back({.source = entry, .outType = entry.type});
-        }
         for (std::size_t j = 0; j < m_plan.directories[index].entries.size(); ++j)
             if (isDirectoryPointerTag(m_plan.directories[index].entries[j].source.tag))
                 addChildren(index, j);
     }
 
+    // False for an entry left out with a warning: a broken one the image does not need.
+    bool usable(std::size_t index, const TiffEntry& entry) {
+        if (!m_source.valueInFile(entry)) {
+            if (isImageTag(entry.tag) && !isMetadata(index))
+                throw TiffError(m_plan.where(index) + ": the value of " + tagName(entry.tag) +
+                                " lies past the end of the file");
+            m_plan.warn(index, tagName(entry.tag) +
+                                   " is left out: its value lies past the end of the file");
+            return false;
+        }
+        if (isMetadataPointerTag(entry.tag) && !isPointerType(entry.type)) {
+            m_plan.warn(index, tagName(entry.tag) + " is left out: it has an unexpected type");
+            return false;
+        }
+        return true;
+    }
+
+    static bool isPointerType(std::uint16_t type) {
+        return type == TiffType::Long || type == TiffType::Ifd || type == TiffType::Long8 ||
+               type == TiffType::Ifd8;
+    }
+
+    // The image can do without a damaged EXIF, GPS or Interoperability directory; its
+    // pointer is left out of the page file. Damage to the page or a SubIFD fails the page.
+    void damaged(std::size_t index, const std::string& why) {
+        PlannedDirectory& directory = m_plan.directories[index];
+        if (!isMetadata(index))
+            throw TiffError(m_plan.context + ": " +
+                            (index == 0 ? std::string("its directory") : "the " + directory.name) +
+                            " " + why);
+        m_plan.warn(m_parents[index], "the " + directory.name + " is left out: it " + why);
+        directory.sourceOffset = 0;
+        directory.entries.clear();
+        m_leftOut.insert(index);
+    }
+
     void addChildren(std::size_t parent, std::size_t entryIndex) {
         const TiffEntry entry = m_plan.directories[parent].entries[entryIndex].source;
         const std::string where = m_plan.where(parent);
-        if (entry.type != TiffType::Long && entry.type != TiffType::Ifd &&
-            entry.type != TiffType::Long8 && entry.type != TiffType::Ifd8)
+        if (!isPointerType(entry.type))
             throw TiffError(where + ": " + tagName(entry.tag) + " has an unexpected type");
         if (entry.count > TiffLimits::MaxDirectoriesPerPage - m_plan.directories.size())
-            throw TiffError(m_context + ": it has too many sub-directories");
+            throw TiffError(m_plan.context + ": it has too many sub-directories");
         const int depth = m_plan.directories[parent].depth + 1;
         if (depth > TiffLimits::MaxDepth)
             throw TiffError(where + ": its sub-directories are nested too deeply");
@@ -98,25 +132,44 @@ private:
             if (!m_source.readValue(entry, i * width, bytes, width))
                 throw TiffError(where + ": the file ended while reading " + tagName(entry.tag));
             const std::uint64_t offset = m_source.order().get(bytes, width);
-            std::string name = childName(entry.tag, i, entry.count);
-            if (offset != 0 && !m_seen.insert(offset).second)
-                throw TiffError(where + ": the " + name + " loops back to a directory read before");
-            m_plan.directories.push_back({offset, 0, std::move(name), depth, {}});
+            const bool loops = offset != 0 && !m_seen.insert(offset).second;
+            addDirectory({offset, 0, childName(entry.tag, i, entry.count), depth, {}}, entry.tag,
+                         parent);
+            if (loops)
+                damaged(m_plan.directories.size() - 1, "loops back to a directory read before");
         }
     }
 
+    // Pointers whose every directory was left out go too.
+    void dropLeftOutPointers() {
+        if (m_leftOut.empty())
+            return;
+        for (PlannedDirectory& directory : m_plan.directories)
+            std::erase_if(directory.entries, [&](const PlannedEntry& entry) {
+                if (entry.role != EntryRole::DirectoryOffsets ||
+                    !isMetadataPointerTag(entry.source.tag))
+                    return false;
+                for (std::uint64_t i = 0; i < entry.source.count; ++i)
+                    if (!m_leftOut.contains(entry.firstChild + i))
+                        return false;
+                return true;
+            });
+    }
+
     const TiffSource& m_source;
-    const std::string& m_context;
-    PagePlan m_plan; // only its directories and where() are used here
+    PagePlan& m_plan;
+    // Per directory: the tag pointing at it (0 for the page) and the directory holding it.
+    std::vector<std::uint16_t> m_pointerTags;
+    std::vector<std::size_t> m_parents;
     std::set<std::uint64_t> m_seen;
+    std::set<std::size_t> m_leftOut;
     std::size_t m_entryTotal = 0;
 };
 
 } // namespace
 
-std::vector<PlannedDirectory> readDirectoryTree(const TiffSource& source, std::uint64_t pageOffset,
-                                                const std::string& context) {
-    return TreeReader(source, context).read(pageOffset);
+void readDirectoryTree(const TiffSource& source, std::uint64_t pageOffset, PagePlan& plan) {
+    TreeReader(source, plan).read(pageOffset);
 }
 
 } // namespace plexifold::imaging

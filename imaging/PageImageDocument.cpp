@@ -45,11 +45,12 @@ PageImageDocument PageImageDocument::GetPage(std::int32_t index) const {
     return page;
 }
 
-std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path) const {
+std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
+                                          std::vector<std::string>* warnings) const {
     if (m_count != 1)
         throw TiffError(m_count == 0 ? "no file is loaded"
                                      : "a document of several pages is saved page by page");
-    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path);
+    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings);
 }
 
 } // namespace plexifold::imaging

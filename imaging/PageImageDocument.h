@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TiffError.h"
 
@@ -37,7 +38,10 @@ public:
     /// Writes the one page held as a single-page TIFF file at `path` and returns
     /// the number of bytes written. The target is replaced only by a complete
     /// file; on failure it is left as it was and TiffError carries the reason.
-    std::uint64_t SaveFile(const std::filesystem::path& path) const;
+    /// What the page file leaves out or mends of a damaged page is appended to
+    /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
+    std::uint64_t SaveFile(const std::filesystem::path& path,
+                           std::vector<std::string>* warnings = nullptr) const;
 
     /// Why the last LoadFile failed; "" after a successful one.
     const std::string& errorText() const { return m_error; }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,17 @@ struct PlannedDirectory {
     std::string name; // "" for the page itself, else "EXIF directory", "SubIFD 2", ...
     int depth = 0;
     std::vector<PlannedEntry> entries; // sorted by tag, one entry a tag
+
+    /// The index of the entry of `tag`, if the directory has one.
+    std::optional<std::uint32_t> find(std::uint16_t tag) const {
+        const auto it = std::lower_bound(entries.begin(), entries.end(), tag,
+                                         [](const PlannedEntry& entry, std::uint16_t wanted) {
+                                             return entry.source.tag < wanted;
+                                         });
+        if (it == entries.end() || it->source.tag != tag)
+            return std::nullopt;
+        return static_cast<std::uint32_t>(it - entries.begin());
+    }
 };
 
 // How the length of each item of a data group is known.
@@ -62,7 +75,13 @@ struct PagePlan {
     std::vector<DataExtent> values;  // out-of-line values copied as stored, overlapping ones joined
     std::vector<DataExtent> extents; // the image data, in source and page order
     std::uint64_t dataStart = 0;
-    std::uint64_t end = 0; // the size of the page file
+    std::uint64_t end = 0;             // the size of the page file
+    std::vector<std::string> warnings; // "page 5: warning: ...": what was left out or mended
+
+    /// Notes what the page file leaves out or mends in `directory`.
+    void warn(std::size_t directory, const std::string& text) {
+        warnings.push_back(where(directory) + ": warning: " + text);
+    }
 
     /// "page 5", or "page 5 (EXIF directory)" for a directory the page owns.
     std::string where(std::size_t directory) const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "DataExtents.h"
 #include "DataWalker.h"
 #include "DirectoryTree.h"
 #include "TiffError.h"
@@ -34,15 +35,6 @@ constexpr std::uint64_t alignUp(std::uint64_t offset) {
     return (offset + 7) & ~std::uint64_t{7};
 }
 
-std::optional<std::uint32_t> findTag(const PlannedDirectory& directory, std::uint16_t tag) {
-    const auto it = std::lower_bound(
-        directory.entries.begin(), directory.entries.end(), tag,
-        [](const PlannedEntry& entry, std::uint16_t wanted) { return entry.source.tag < wanted; });
-    if (it == directory.entries.end() || it->source.tag != tag)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(it - directory.entries.begin());
-}
-
 void checkOffsetType(const PagePlan& plan, std::size_t d, const TiffEntry& entry) {
     if (!isOffsetType(entry.type))
         throw TiffError(plan.where(d) + ": " + tagName(entry.tag) + " has an unexpected type");
@@ -50,14 +42,14 @@ void checkOffsetType(const PagePlan& plan, std::size_t d, const TiffEntry& entry
 
 void addGroup(PagePlan& plan, std::uint32_t d, const GroupKind& kind) {
     PlannedDirectory& directory = plan.directories[d];
-    const auto offsets = findTag(directory, kind.offsets);
+    const auto offsets = directory.find(kind.offsets);
     if (!offsets)
         return;
     const TiffEntry& entry = directory.entries[*offsets].source;
     checkOffsetType(plan, d, entry);
     DataGroup group{d, *offsets, 0, kind.kind, kind.item};
     if (kind.kind == LengthKind::Listed) {
-        const auto lengths = findTag(directory, kind.lengths);
+        const auto lengths = directory.find(kind.lengths);
         if (!lengths)
             throw TiffError(plan.where(d) + ": " + tagName(kind.offsets) + " comes without " +
                             tagName(kind.lengths));
@@ -214,12 +206,18 @@ void placeData(const TiffSource& source, PagePlan& plan) {
     }
 }
 
-// A page without its size is no image: no reader could open the file written from it.
-void checkDimensions(const PagePlan& plan) {
-    for (const auto& [tag, name] : {std::pair<std::uint16_t, const char*>{256, "ImageWidth"},
-                                    std::pair<std::uint16_t, const char*>{257, "ImageLength"}})
-        if (!findTag(plan.directories.front(), tag))
-            throw TiffError(plan.context + ": " + name + " is missing");
+// A page without its size or its data is no image: no reader could open the file written
+// from it. (An old-style JPEG page may hold its data in its JPEG stream alone.)
+void checkImage(const PagePlan& plan) {
+    const PlannedDirectory& page = plan.directories.front();
+    for (const std::uint16_t tag : {TiffTag::ImageWidth, TiffTag::ImageLength})
+        if (!page.find(tag))
+            throw TiffError(plan.context + ": " + tagName(tag) + " is missing");
+    if (!page.find(TiffTag::StripOffsets) && !page.find(TiffTag::TileOffsets) &&
+        !page.find(TiffTag::JpegInterchange))
+        throw TiffError(plan.context + ": it holds no image data (neither " +
+                        tagName(TiffTag::StripOffsets) + " nor " + tagName(TiffTag::TileOffsets) +
+                        ")");
 }
 
 } // namespace
@@ -228,8 +226,9 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
     PagePlan plan;
     plan.context = "page " + std::to_string(page + 1);
     plan.order = source.order();
-    plan.directories = readDirectoryTree(source, source.pageOffset(page), plan.context);
-    checkDimensions(plan);
+    readDirectoryTree(source, source.pageOffset(page), plan);
+    checkImage(plan);
+    mendDataExtents(source, page, plan);
     for (std::uint32_t d = 0; d < plan.directories.size(); ++d)
         for (const GroupKind& kind : groupKinds)
             addGroup(plan, d, kind);

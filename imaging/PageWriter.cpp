@@ -18,7 +18,8 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
     : m_source(source), m_plan(plan), m_output(output), m_copier(source, output, plan.context) {}
 
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
-                               const std::filesystem::path& target) {
+                               const std::filesystem::path& target,
+                               std::vector<std::string>* warnings) {
     source.readAfresh();
     const PagePlan plan = planPage(source, page);
     OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
@@ -27,6 +28,8 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
     PageWriter(source, plan, output).write();
     file.commit();
     share.keep();
+    if (warnings)
+        warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
     return plan.end;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "PagePlan.h"
@@ -26,9 +27,11 @@ public:
 
     /// Plans page `page` (from 0) of `source` and writes it to `target` through a
     /// temporary file that replaces the target only when complete. Returns the size of
-    /// the file written. Throws TiffError.
+    /// the file written and, once it is written, appends the plan's warnings to
+    /// `warnings` (when given). Throws TiffError.
     static std::uint64_t save(const TiffSource& source, std::size_t page,
-                              const std::filesystem::path& target);
+                              const std::filesystem::path& target,
+                              std::vector<std::string>* warnings = nullptr);
 
 private:
     void writeData();

@@ -40,6 +40,16 @@ void TiffSource::readAfresh() const {
     m_blocks.clear();
 }
 
+bool TiffSource::chargeMeasuring(std::uint64_t bytes) const {
+    const std::uint64_t limit = TiffLimits::maxPageFileSize(m_size);
+    std::uint64_t used = m_measured.load();
+    do {
+        if (bytes > limit || used > limit - bytes)
+            return false;
+    } while (!m_measured.compare_exchange_weak(used, used + bytes));
+    return true;
+}
+
 std::optional<std::uint64_t> TiffSource::valueSize(const TiffEntry& entry) const {
     const std::uint64_t width = typeSize(entry.type);
     if (width == 0 || entry.count > UINT64_MAX / width)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -44,6 +45,12 @@ public:
     /// now and never mixes it with what an earlier page read.
     void readAfresh() const;
 
+    /// Counts `bytes` read to measure data whose length the file leaves out (a JPEG stream
+    /// walked to its end). False once the pages of the file together have read more than
+    /// TiffLimits::maxPageFileSize(size()) so: only a hostile file makes them measure the
+    /// same bytes again and again.
+    bool chargeMeasuring(std::uint64_t bytes) const;
+
     /// The size in bytes of an entry's value; nothing for an unknown type or an
     /// impossible count.
     std::optional<std::uint64_t> valueSize(const TiffEntry& entry) const;
@@ -72,6 +79,7 @@ private:
     std::uint64_t m_size;
     TiffHeader m_header;
     std::vector<std::uint64_t> m_pages;
+    mutable std::atomic<std::uint64_t> m_measured{0};
     mutable std::mutex m_blocksLock;
     mutable BlockReader m_blocks;
     mutable OutputBudget m_budget;

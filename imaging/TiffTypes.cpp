@@ -1,5 +1,8 @@
 #include "TiffTypes.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace plexifold::imaging {
 
 std::uint32_t typeSize(std::uint16_t type) {
@@ -19,6 +22,21 @@ bool isOffsetType(std::uint16_t type) {
            type == TiffType::Long8 || type == TiffType::Ifd8;
 }
 
+bool isImageTag(std::uint16_t tag) {
+    // ImageWidth to Photometric, FillOrder, strips, SamplesPerPixel, RowsPerStrip,
+    // PlanarConfig, T4/T6 options, TransferFunction, Predictor, ColorMap, tiles, InkSet,
+    // ExtraSamples, SampleFormat, JPEGTables, the old-style JPEG tags and YCbCr.
+    static constexpr std::uint16_t tags[] = {256, 257, 258, 259, 262, 266, 273, 277, 278, 279,
+                                             284, 292, 293, 301, 317, 320, 322, 323, 324, 325,
+                                             332, 338, 339, 347, 529, 530, 531, 532};
+    return std::find(std::begin(tags), std::end(tags), tag) != std::end(tags) ||
+           (tag >= 512 && tag <= 521);
+}
+
+bool isMetadataPointerTag(std::uint16_t tag) {
+    return tag == TiffTag::Exif || tag == TiffTag::Gps || tag == TiffTag::Interoperability;
+}
+
 bool isDirectoryPointerTag(std::uint16_t tag) {
     return tag == TiffTag::SubIfds || tag == TiffTag::Exif || tag == TiffTag::Gps ||
            tag == TiffTag::Interoperability;
@@ -34,8 +52,18 @@ std::string tagName(std::uint16_t tag) {
         return "TileOffsets";
     case TiffTag::TileByteCounts:
         return "TileByteCounts";
+    case TiffTag::ImageWidth:
+        return "ImageWidth";
+    case TiffTag::ImageLength:
+        return "ImageLength";
     case TiffTag::SubIfds:
         return "SubIFDs";
+    case TiffTag::Exif:
+        return "ExifIFD";
+    case TiffTag::Gps:
+        return "GPSIFD";
+    case TiffTag::Interoperability:
+        return "InteroperabilityIFD";
     case TiffTag::JpegInterchange:
         return "JPEGInterchangeFormat";
     case TiffTag::JpegInterchangeLength:

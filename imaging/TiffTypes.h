@@ -18,8 +18,15 @@ inline constexpr std::uint16_t Ifd8 = 18;
 
 // Tags whose values the page copier follows, rewrites or drops.
 namespace TiffTag {
+inline constexpr std::uint16_t ImageWidth = 256;
+inline constexpr std::uint16_t ImageLength = 257;
+inline constexpr std::uint16_t BitsPerSample = 258;
+inline constexpr std::uint16_t Compression = 259;
+inline constexpr std::uint16_t Photometric = 262;
 inline constexpr std::uint16_t StripOffsets = 273;
+inline constexpr std::uint16_t SamplesPerPixel = 277;
 inline constexpr std::uint16_t StripByteCounts = 279;
+inline constexpr std::uint16_t PlanarConfig = 284;
 inline constexpr std::uint16_t FreeOffsets = 288;
 inline constexpr std::uint16_t FreeByteCounts = 289;
 inline constexpr std::uint16_t TileOffsets = 324;
@@ -71,6 +78,14 @@ bool isEightByteType(std::uint16_t type);
 
 /// True for the unsigned integer types an offset or length array may use.
 bool isOffsetType(std::uint16_t type);
+
+/// True for the tags a reader needs to decode the image: its size, sample layout,
+/// compression and photometric, the strips or tiles, colour map, JPEG tables and the like.
+/// A broken entry of another tag can be left out and the image still reads.
+bool isImageTag(std::uint16_t tag);
+
+/// True for EXIF, GPS and Interoperability pointers: metadata the image can do without.
+bool isMetadataPointerTag(std::uint16_t tag);
 
 /// True for the tags whose values point at directories the page owns (SubIFDs, EXIF, GPS,
 /// Interoperability).

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libtiff-dev libtiff-tools libgtest-dev clang libclang-rt-14-dev
-          xvfb xdotool openbox x11-utils)
+          xvfb xdotool openbox x11-utils
+          scdoc dpkg-dev file lintian appstream desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

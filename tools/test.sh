@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: once as shipped, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, with each fuzz target run for a minute
-# in between.
+# Installs what is missing, builds and runs every test: once as shipped (and checks the
+# Debian package made of that build), once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with each fuzz target run for a minute in between.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -10,6 +10,10 @@ jobs=$(nproc)
 echo "== Build and test: release"
 tools/build.sh
 ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== Package: the Debian package of the release build"
+(cd build && cpack -G DEB >/dev/null)
+tools/check-package.sh build
 
 echo "== Fuzz: each target for 60 s"
 tests/fuzz/run.sh 60

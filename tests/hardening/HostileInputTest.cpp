@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "ChildProcess.h"
 #include "FuzzCheck.h"
@@ -68,7 +69,10 @@ TEST_P(HostileInput, CommandLineWritesTheGoodPagesAndExplainsTheRest) {
         EXPECT_EQ(run.err.rfind("plexifold-split: " + path("bad.tif") + ": ", 0), 0u) << run.err;
         EXPECT_GT(run.err.size(), path("bad.tif").size() + 20) << "no reason: " << run.err;
     } else {
-        EXPECT_EQ(run.err, "");
+        // Nothing but warnings about what a page file leaves out or mends.
+        std::istringstream lines(run.err);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_NE(line.find(": warning: "), std::string::npos) << run.err;
     }
     if (file.verdict == Verdict::FailsAt) {
         EXPECT_NE(run.err.find("page " + std::to_string(file.page)), std::string::npos) << run.err;

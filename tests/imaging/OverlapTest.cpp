@@ -5,6 +5,7 @@
 
 #include "HandMadePages.h"
 #include "OverlappingStrips.h"
+#include "SameAsSource.h"
 #include "TiffInspector.h"
 
 namespace plexifold::test {

@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include "PageImageDocument.h"
+#include "SameAsSource.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
 #include "TiffInspector.h"
@@ -97,6 +98,15 @@ const CopyCase copyCases[] = {
       spec(COMPRESSION_NONE, PHOTOMETRIC_RGB, 8, 3, [](auto& p) { p.richMetadata = true; })},
      {},
      false},
+    // One strip a page: its byte counts are honest and must be kept as they are.
+    {"OneStripEach",
+     {spec(COMPRESSION_NONE, PHOTOMETRIC_MINISWHITE, 1, 1,
+           [](auto& p) { p.width = 61, p.rowsPerStrip = p.height; }),
+      spec(COMPRESSION_NONE, PHOTOMETRIC_RGB, 8, 3, [](auto& p) { p.rowsPerStrip = p.height; }),
+      spec(COMPRESSION_CCITTFAX4, PHOTOMETRIC_MINISWHITE, 1, 1,
+           [](auto& p) { p.rowsPerStrip = p.height; })},
+     {},
+     false},
 };
 
 void PrintTo(const CopyCase& c, std::ostream* out) {
@@ -133,8 +143,10 @@ TEST_P(PageCopy, EachPageFileMatchesItsSourcePage) {
     for (int i = 0; i < count; ++i) {
         SCOPED_TRACE("page " + std::to_string(i + 1));
         const std::string pagePath = folder.file("page" + std::to_string(i + 1) + ".tif");
-        const std::uint64_t written = document.GetPage(i).SaveFile(pagePath);
+        std::vector<std::string> warnings;
+        const std::uint64_t written = document.GetPage(i).SaveFile(pagePath, &warnings);
         EXPECT_EQ(written, std::filesystem::file_size(pagePath));
+        EXPECT_EQ(warnings, std::vector<std::string>{});
 
         TiffInspector page(pagePath);
         ASSERT_TRUE(page.opened()) << testing::PrintToString(page.complaints());

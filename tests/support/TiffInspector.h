@@ -18,10 +18,8 @@ struct DirectorySnapshot {
     std::vector<DirectorySnapshot> children;                   // EXIF, GPS, then SubIFDs
 };
 
-/// Expects libtiff to see the same tags, data and pixels in both, owned directories included.
-void expectSame(const DirectorySnapshot& source, const DirectorySnapshot& page);
-
-// A TIFF file opened with libtiff, which collects what libtiff complains about.
+// A TIFF file opened with libtiff, the independent reader, which collects what libtiff
+// complains about instead of printing it.
 class TiffInspector {
 public:
     explicit TiffInspector(const std::string& path);
@@ -37,6 +35,9 @@ public:
     /// The page at `index` of the top-level chain, with its EXIF, GPS and SubIFD directories.
     DirectorySnapshot page(int index);
 
+    /// The page at `index` decoded to RGBA; empty when libtiff cannot decode it.
+    std::vector<std::uint32_t> pixels(int index);
+
     /// Errors and warnings libtiff gave, except for tags it does not know.
     const std::vector<std::string>& complaints() const { return m_complaints; }
 
@@ -49,5 +50,19 @@ private:
     TIFF* m_tif = nullptr;
     std::vector<std::string> m_complaints;
 };
+
+/// The number of directories libtiff reads one after the other, or -1 when it cannot open
+/// the file.
+int libtiffDirectoryCount(const std::string& path);
+
+/// The raw (undecoded) bytes of every strip or tile of directory `directory` (from 0);
+/// empty when libtiff cannot read one.
+std::vector<std::vector<std::uint8_t>> libtiffRawData(const std::string& path, int directory);
+
+/// The number of strips or tiles of directory `directory`, and the raw bytes of piece
+/// `index` (empty when libtiff cannot read it); for pages too big to read whole.
+std::uint32_t libtiffPieceCount(const std::string& path, int directory);
+std::vector<std::uint8_t> libtiffRawPiece(const std::string& path, int directory,
+                                          std::uint32_t index);
 
 } // namespace plexifold::test

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <sstream>
 #include <tiffio.h>
 
@@ -83,25 +82,31 @@ bool isPointerTag(std::uint32_t tag) {
            tag == TIFFTAG_INTEROPERABILITYIFD;
 }
 
+std::uint32_t pieceCount(TIFF* tif) {
+    return TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+}
+
+// The raw bytes of piece `index`; false when libtiff cannot read them.
+bool readPiece(TIFF* tif, std::uint32_t index, std::vector<std::uint8_t>& bytes) {
+    const auto size = static_cast<tmsize_t>(TIFFGetStrileByteCount(tif, index));
+    bytes.clear();
+    if (size <= 0)
+        return size == 0;
+    bytes.resize(static_cast<std::size_t>(size));
+    const tmsize_t read = TIFFIsTiled(tif) ? TIFFReadRawTile(tif, index, bytes.data(), size)
+                                           : TIFFReadRawStrip(tif, index, bytes.data(), size);
+    bytes.resize(read < 0 ? 0 : static_cast<std::size_t>(read));
+    return read == size;
+}
+
 std::vector<std::vector<std::uint8_t>> rawData(TIFF* tif) {
-    std::vector<std::vector<std::uint8_t>> items;
-    const bool tiled = TIFFIsTiled(tif);
-    std::uint64_t* counts = nullptr;
-    if (!TIFFGetField(tif, tiled ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts))
-        return items;
-    const std::uint32_t n = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::vector<std::uint8_t> item(counts[i]);
-        const tmsize_t got =
-            tiled ? TIFFReadRawTile(tif, i, item.data(), static_cast<tmsize_t>(item.size()))
-                  : TIFFReadRawStrip(tif, i, item.data(), static_cast<tmsize_t>(item.size()));
-        item.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-        items.push_back(std::move(item));
-    }
+    std::vector<std::vector<std::uint8_t>> items(pieceCount(tif));
+    for (std::uint32_t i = 0; i < items.size(); ++i)
+        readPiece(tif, i, items[i]);
     return items;
 }
 
-std::vector<std::uint32_t> pixels(TIFF* tif) {
+std::vector<std::uint32_t> decode(TIFF* tif) {
     char message[1024];
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
@@ -147,6 +152,13 @@ DirectorySnapshot TiffInspector::page(int index) {
     return snapshot(true);
 }
 
+std::vector<std::uint32_t> TiffInspector::pixels(int index) {
+    if (!TIFFSetDirectory(m_tif, static_cast<tdir_t>(index)))
+        return {};
+    const auto raster = decode(m_tif);
+    return raster == std::vector<std::uint32_t>{0xdeadbeef} ? std::vector<std::uint32_t>{} : raster;
+}
+
 DirectorySnapshot TiffInspector::snapshot(bool image) {
     DirectorySnapshot result;
     result.printed = printDirectory(m_tif);
@@ -158,7 +170,7 @@ DirectorySnapshot TiffInspector::snapshot(bool image) {
     }
     if (image) {
         result.rawData = rawData(m_tif);
-        result.pixels = pixels(m_tif);
+        result.pixels = decode(m_tif);
         addChildren(result);
     }
     return result;
@@ -184,16 +196,42 @@ void TiffInspector::addChildren(DirectorySnapshot& result) {
     TIFFSetSubDirectory(m_tif, self);
 }
 
-void expectSame(const DirectorySnapshot& source, const DirectorySnapshot& page) {
-    EXPECT_EQ(source.printed, page.printed);
-    EXPECT_EQ(source.values, page.values);
-    EXPECT_EQ(source.rawData, page.rawData);
-    EXPECT_EQ(source.pixels, page.pixels);
-    ASSERT_EQ(source.children.size(), page.children.size());
-    for (std::size_t i = 0; i < source.children.size(); ++i) {
-        SCOPED_TRACE("owned directory " + std::to_string(i + 1));
-        expectSame(source.children[i], page.children[i]);
-    }
+int libtiffDirectoryCount(const std::string& path) {
+    const TiffInspector file(path);
+    if (!file.opened())
+        return -1;
+    int count = 1;
+    while (TIFFReadDirectory(file.tiff()))
+        ++count;
+    return count;
+}
+
+std::vector<std::vector<std::uint8_t>> libtiffRawData(const std::string& path, int directory) {
+    const TiffInspector file(path);
+    if (!file.opened() || !TIFFSetDirectory(file.tiff(), static_cast<tdir_t>(directory)))
+        return {};
+    std::vector<std::vector<std::uint8_t>> pieces(pieceCount(file.tiff()));
+    for (std::uint32_t i = 0; i < pieces.size(); ++i)
+        if (!readPiece(file.tiff(), i, pieces[i]))
+            return {};
+    return pieces;
+}
+
+std::uint32_t libtiffPieceCount(const std::string& path, int directory) {
+    const TiffInspector file(path);
+    return file.opened() && TIFFSetDirectory(file.tiff(), static_cast<tdir_t>(directory))
+               ? pieceCount(file.tiff())
+               : 0;
+}
+
+std::vector<std::uint8_t> libtiffRawPiece(const std::string& path, int directory,
+                                          std::uint32_t index) {
+    const TiffInspector file(path);
+    std::vector<std::uint8_t> bytes;
+    if (!file.opened() || !TIFFSetDirectory(file.tiff(), static_cast<tdir_t>(directory)) ||
+        !readPiece(file.tiff(), index, bytes))
+        bytes.clear();
+    return bytes;
 }
 
 } // namespace plexifold::test
