@@ -1,30 +1,29 @@
 #include "BatchReport.h"
 
-namespace plexifold {
+namespace plexifold::app {
 namespace {
 
 // Beyond this many failures the box only counts the rest.
-constexpr qsizetype kListedFailures = 10;
+constexpr std::size_t kListedFailures = 10;
 
 } // namespace
 
-QString BatchReport::messageText() const {
-    QString text = QStringLiteral("Done!");
-    if (failures.isEmpty())
+std::string BatchReport::messageText() const {
+    std::string text = "Done!";
+    if (failures.empty())
         return text;
-    text += QStringLiteral("\n\n%1 of %2 %3 could not be split:")
-                .arg(failures.size())
-                .arg(fileCount)
-                .arg(fileCount == 1 ? QStringLiteral("file") : QStringLiteral("files"));
-    for (qsizetype i = 0; i < failures.size() && i < kListedFailures; ++i)
-        text += QStringLiteral("\n%1: %2").arg(failures[i].name, failures[i].reason);
+    // Names and reasons are appended as they are, never read as a pattern.
+    text += "\n\n" + std::to_string(failures.size()) + " of " + std::to_string(fileCount) +
+            (fileCount == 1 ? " file" : " files") + " could not be split:";
+    for (std::size_t i = 0; i < failures.size() && i < kListedFailures; ++i)
+        text += "\n" + failures[i].name + ": " + failures[i].reason;
     if (failures.size() > kListedFailures)
-        text += QStringLiteral("\n\u2026 and %1 more").arg(failures.size() - kListedFailures);
+        text += "\n\u2026 and " + std::to_string(failures.size() - kListedFailures) + " more";
     return text;
 }
 
-QMessageBox::Icon BatchReport::messageIcon() const {
-    return failures.isEmpty() ? QMessageBox::Information : QMessageBox::Warning;
+MessageIcon BatchReport::messageIcon() const {
+    return failures.empty() ? MessageIcon::Information : MessageIcon::Warning;
 }
 
-} // namespace plexifold
+} // namespace plexifold::app

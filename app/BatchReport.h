@@ -1,26 +1,28 @@
 #pragma once
 
-#include <QList>
-#include <QMessageBox>
-#include <QString>
+#include <cstddef>
+#include <string>
+#include <vector>
 
-namespace plexifold {
+#include "WindowView.h"
+
+namespace plexifold::app {
 
 struct FileFailure {
-    QString name;   // the file's name, without folder
-    QString reason; // why it could not be split
+    std::string name;   // the file's name, without folder
+    std::string reason; // why it could not be split
 };
 
 // How a batch run went: what the box at its end tells the user.
 struct BatchReport {
-    qsizetype fileCount = 0;
-    QList<FileFailure> failures;
+    std::size_t fileCount = 0;
+    std::vector<FileFailure> failures;
     bool stopped = false; // the run was asked to stop before its end
 
     /// "Done!", followed, when files failed, by how many and why.
-    QString messageText() const;
+    std::string messageText() const;
     /// Information when every file went through, warning otherwise.
-    QMessageBox::Icon messageIcon() const;
+    MessageIcon messageIcon() const;
 };
 
-} // namespace plexifold
+} // namespace plexifold::app

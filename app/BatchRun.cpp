@@ -5,49 +5,49 @@
 
 #include <utility>
 
-namespace plexifold {
+namespace plexifold::app {
 
 // Leaves the splitter's reports in the run's mailbox.
 class MailboxProgress : public SplitProgress {
 public:
     explicit MailboxProgress(BatchRun& run) : m_run(run) {}
 
-    void begin(qint32 pageCount) override {
-        m_run.post([pageCount](BatchProgress& p) { p.pageCount = pageCount; });
+    void begin(std::int32_t pageCount) override {
+        m_run.post([pageCount](ProgressState& p) {
+            p.minimum = 1;
+            p.maximum = pageCount;
+        });
     }
-    void page(const QString& text, qint32 value) override {
-        m_run.post([&text, value](BatchProgress& p) {
+    void page(const std::string& text, std::int32_t value) override {
+        m_run.post([&text, value](ProgressState& p) {
             p.text = text;
             p.value = value;
         });
     }
     void end() override {
-        m_run.post([](BatchProgress& p) { p.value = 1; });
+        m_run.post([](ProgressState& p) { p.value = p.minimum; });
     }
 
 private:
     BatchRun& m_run;
 };
 
-BatchRun::BatchRun(QObject* parent) : QObject(parent) {
-    connect(this, &BatchRun::workerDone, this, &BatchRun::onWorkerDone, Qt::QueuedConnection);
-    m_nextFrame.setSingleShot(true);
-    connect(&m_nextFrame, &QTimer::timeout, this, &BatchRun::showLatestProgress);
-}
+BatchRun::BatchRun(WindowView& view, Finished finished)
+    : m_view(view), m_finished(std::move(finished)) {}
 
 BatchRun::~BatchRun() {
     stop();
 }
 
-void BatchRun::start(const QStringList& paths) {
+void BatchRun::start(std::vector<std::filesystem::path> paths) {
     if (isRunning())
         return;
     m_stopRequested = false;
     m_mailbox = {};
     m_posted = false;
-    m_sinceShown.invalidate();
-    const quint64 runId = ++m_runId;
-    m_thread = std::thread([this, runId, paths] { run(runId, paths); });
+    m_frameOpen = false;
+    const std::uint64_t runId = ++m_runId;
+    m_thread = std::thread([this, runId, paths = std::move(paths)] { run(runId, paths); });
 }
 
 void BatchRun::stop() {
@@ -55,39 +55,48 @@ void BatchRun::stop() {
         return;
     m_stopRequested = true;
     m_thread.join();
-    m_nextFrame.stop();
+    ++m_runId; // whatever the stopped run left on its way is dropped
 }
 
-void BatchRun::run(quint64 runId, const QStringList& paths) {
+void BatchRun::run(std::uint64_t runId, const std::vector<std::filesystem::path>& paths) {
     BatchReport report;
     report.fileCount = paths.size();
-    for (const QString& path : paths) {
+    for (const auto& path : paths) {
         if (m_stopRequested) {
             report.stopped = true;
             break;
         }
         ProcessFile(path, report);
     }
-    emit workerDone(runId, report);
+    postToWindow([this, runId, report] { workerDone(runId, report); });
 }
 
-void BatchRun::ProcessFile(const QString& path, BatchReport& report) {
+void BatchRun::ProcessFile(const std::filesystem::path& path, BatchReport& report) {
     MailboxProgress progress(*this);
     SplitOutcome outcome;
     if (!SplitFile(path, progress, &outcome, &m_stopRequested))
-        report.failures.append({FileTitleOf(path), outcome.reason});
+        report.failures.push_back({Utf8Of(FileTitleOf(path)), outcome.reason});
 }
 
-void BatchRun::onWorkerDone(quint64 runId, const BatchReport& report) {
-    // A run that stop() has ended was joined there and reports nothing more.
+void BatchRun::postToWindow(std::function<void()> task, std::chrono::milliseconds delay) {
+    const std::uint64_t runId = m_runId;
+    m_view.post(
+        [this, alive = std::weak_ptr<bool>(m_alive), runId, task = std::move(task)] {
+            if (alive.lock() && runId == m_runId)
+                task();
+        },
+        delay);
+}
+
+void BatchRun::workerDone(std::uint64_t runId, const BatchReport& report) {
     if (runId != m_runId || !isRunning())
         return;
     m_thread.join();
-    showLatestProgress();
-    emit finished(report);
+    showLatest();
+    m_finished(report);
 }
 
-void BatchRun::post(const std::function<void(BatchProgress&)>& change) {
+void BatchRun::post(const std::function<void(ProgressState&)>& change) {
     bool tell = false;
     {
         const std::lock_guard lock(m_mailboxLock);
@@ -95,29 +104,40 @@ void BatchRun::post(const std::function<void(BatchProgress&)>& change) {
         tell = !std::exchange(m_posted, true);
     }
     if (tell)
-        QMetaObject::invokeMethod(this, &BatchRun::deliverProgress, Qt::QueuedConnection);
+        postToWindow([this] { deliver(); });
 }
 
-void BatchRun::deliverProgress() {
-    if (!isRunning())
-        return; // a stopped run shows nothing more
-    const qint64 wait = m_sinceShown.isValid() ? kProgressInterval - m_sinceShown.elapsed() : 0;
-    if (wait <= 0)
-        showLatestProgress();
-    else if (!m_nextFrame.isActive())
-        m_nextFrame.start(int(wait));
+void BatchRun::deliver() {
+    // Within a frame of the last state shown, the frame's end shows the news.
+    if (!m_frameOpen && isRunning())
+        showLatest();
 }
 
-void BatchRun::showLatestProgress() {
-    m_nextFrame.stop();
-    BatchProgress latest;
+void BatchRun::frameEnd() {
+    m_frameOpen = false;
+    bool news = false;
+    {
+        const std::lock_guard lock(m_mailboxLock);
+        news = m_posted;
+    }
+    if (news && isRunning())
+        showLatest();
+}
+
+void BatchRun::showLatest() {
+    ProgressState latest;
     {
         const std::lock_guard lock(m_mailboxLock);
         m_posted = false;
         latest = m_mailbox;
     }
-    m_sinceShown.start();
-    emit progressChanged(latest);
+    if (latest.text.empty())
+        return; // no page has started yet: nothing to show
+    m_view.showProgress(latest);
+    if (!m_frameOpen) {
+        m_frameOpen = true;
+        postToWindow([this] { frameEnd(); }, kFrame);
+    }
 }
 
-} // namespace plexifold
+} // namespace plexifold::app

@@ -1,79 +1,72 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QObject>
-#include <QStringList>
-#include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "BatchReport.h"
+#include "WindowView.h"
 
-namespace plexifold {
-
-// Where a run stands, as the window shows it.
-struct BatchProgress {
-    qint32 pageCount = 0; // pages of the file in work; 0 before the first file
-    qint32 value = 0;     // the page in work (from 1), back to 1 when its file is done
-    QString text;         // "Processing doc.tif (3 from 12)"; "" before the first page
-};
+namespace plexifold::app {
 
 // Splits a list of files one after the other on a worker thread. The worker leaves
 // its progress in a mailbox and never waits for the window; the window's thread
 // shows the latest of it at most once a frame, so that a run of many small pages
-// is not held up by drawing each of them.
-class BatchRun : public QObject {
-    Q_OBJECT
-
+// is not held up by drawing each of them. Everything but the worker runs on the
+// window's thread.
+class BatchRun {
 public:
-    explicit BatchRun(QObject* parent = nullptr);
-    ~BatchRun() override;
+    using Finished = std::function<void(const BatchReport&)>;
+
+    /// `finished` runs on the window's thread when every file has been tried.
+    BatchRun(WindowView& view, Finished finished);
+    ~BatchRun();
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
 
     /// Starts splitting `paths` in their order. Does nothing while a run is going on.
-    void start(const QStringList& paths);
+    void start(std::vector<std::filesystem::path> paths);
 
     /// Asks the run to stop after the page in work and waits until it has; the
-    /// stopped run reports nothing more. Does nothing when no run is going on.
+    /// stopped run shows and reports nothing more. Does nothing when no run is going on.
     void stop();
 
     bool isRunning() const { return m_thread.joinable(); }
 
-    /// The shortest time between two progress signals (a frame).
-    static constexpr int kProgressInterval = 20; // ms
-
-signals:
-    /// The run has moved on; sent in the owner's thread, the last time with where
-    /// the run ended, just before finished().
-    void progressChanged(const plexifold::BatchProgress& progress);
-    /// Every file has been tried.
-    void finished(const plexifold::BatchReport& report);
-
-    /// Sent by the worker as its last act; handled in the owner's thread.
-    void workerDone(quint64 runId, const plexifold::BatchReport& report);
+    /// The shortest time between two progress states shown (a frame).
+    static constexpr std::chrono::milliseconds kFrame{20};
 
 private:
     friend class MailboxProgress;
 
-    void run(quint64 runId, const QStringList& paths);
-    void ProcessFile(const QString& path, BatchReport& report);
-    void onWorkerDone(quint64 runId, const BatchReport& report);
-    /// Worker side: changes the progress in the mailbox and tells the owner once.
-    void post(const std::function<void(BatchProgress&)>& change);
-    /// Owner side: shows the mailbox now, or when a frame has passed since the last time.
-    void deliverProgress();
-    void showLatestProgress();
+    void run(std::uint64_t runId, const std::vector<std::filesystem::path>& paths);
+    void ProcessFile(const std::filesystem::path& path, BatchReport& report);
+    void workerDone(std::uint64_t runId, const BatchReport& report);
+    /// Worker side: changes the progress in the mailbox and tells the window once.
+    void post(const std::function<void(ProgressState&)>& change);
+    /// Window side: runs `task` later on the window's thread if this run is still current.
+    void postToWindow(std::function<void()> task, std::chrono::milliseconds delay = {});
+    void deliver();
+    void frameEnd();
+    void showLatest();
 
+    WindowView& m_view;
+    Finished m_finished;
     std::thread m_thread;
     std::atomic<bool> m_stopRequested = false;
-    quint64 m_runId = 0; // tells a stopped run's last word from the current run's
+    std::atomic<std::uint64_t> m_runId = 0; // tells a stopped run's tasks from the current's
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // tasks outliving us do nothing
 
     std::mutex m_mailboxLock;
-    BatchProgress m_mailbox;    // guarded by m_mailboxLock
-    bool m_posted = false;      // guarded by m_mailboxLock: a delivery is on its way
-    QElapsedTimer m_sinceShown; // owner's thread only
-    QTimer m_nextFrame;         // owner's thread only
+    ProgressState m_mailbox;  // guarded by m_mailboxLock
+    bool m_posted = false;    // guarded by m_mailboxLock: the mailbox holds news
+    bool m_frameOpen = false; // window's thread: a state was shown less than a frame ago
 };
 
-} // namespace plexifold
+} // namespace plexifold::app

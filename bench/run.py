@@ -17,6 +17,7 @@ from pathlib import Path
 import report
 import tools
 import window
+import windows
 
 REPO = Path(__file__).resolve().parent.parent
 
@@ -70,7 +71,13 @@ def parse_args():
                         help="skip comparing our pages with tiffsplit's")
     parser.add_argument("--window", action="store_true",
                         help="also time the window's batch run on many/ against the command line")
+    parser.add_argument("--windows", action="store_true",
+                        help="also time plexifold-split.exe under Wine on many/ against the "
+                        "Linux command line")
+    parser.add_argument("--windows-build", default="build-win",
+                        help="the Windows build folder (default: build-win)")
     args = parser.parse_args()
+    args.windows_build = (REPO / args.windows_build).resolve()
     build = (REPO / args.build).resolve()
     args.bin = build / "bin"
     args.corpus = Path(args.corpus).resolve() if args.corpus else build / "bench-corpus"
@@ -273,6 +280,9 @@ def main():
             if args.window and item.name == "many":
                 log("many: window batch run against the command line")
                 window_lines = window.run(args, item, fresh_copy, spawn, max(args.runs, 11))
+            if args.windows and item.name == "many":
+                log("many: the Windows command line under Wine against the Linux one")
+                window_lines += windows.run(args, item, fresh_copy, spawn, max(args.runs, 11))
     finally:
         shutil.rmtree(args.work, ignore_errors=True)
     print(report.header(args, corpus_time, corpus_size))

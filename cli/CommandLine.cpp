@@ -1,68 +1,75 @@
 #include "CommandLine.h"
 
-#include <QFileInfo>
+#include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include "FileList.h"
+#include "PageNaming.h"
 
 namespace plexifold::cli {
 
-bool parseCommandLine(const QStringList& arguments, Options& options, QString& error) {
-    bool onlyPaths = false;
-    for (const QString& argument : arguments) {
-        if (onlyPaths || !argument.startsWith(u'-') || argument == u"-") {
-            options.paths.append(argument);
-        } else if (argument == u"--") {
-            onlyPaths = true;
-        } else if (argument == u"--dry-run" || argument == u"-n") {
-            options.dryRun = true;
-        } else if (argument == u"--quiet" || argument == u"-q") {
-            options.quiet = true;
-        } else if (argument == u"--help" || argument == u"-h") {
-            options.help = true;
-        } else if (argument == u"--version") {
-            options.version = true;
-        } else {
-            error = QStringLiteral("unknown option '%1'").arg(argument);
+bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+                      std::string& error) {
+    CLI::App app;
+    app.set_help_flag(); // our own help text, below
+    app.allow_extras();  // unknown options are reported in our words
+    std::vector<std::string> paths;
+    app.add_flag("-n,--dry-run", options.dryRun);
+    app.add_flag("-q,--quiet", options.quiet);
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
+    app.add_option("paths", paths);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& failure) {
+        error = failure.what();
+        return false;
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (extra != "--") { // the mark that ends the options is kept among the extras
+            error = "unknown option '" + extra + "'";
             return false;
         }
     }
-    if (options.paths.isEmpty() && !options.help && !options.version) {
-        error = QStringLiteral("no file or folder given");
+    std::ranges::transform(paths, std::back_inserter(options.paths), PathFromUtf8);
+    if (options.paths.empty() && !options.help && !options.version) {
+        error = "no file or folder given";
         return false;
     }
     return true;
 }
 
-QString usageText() {
-    return QStringLiteral(
-        "Usage: plexifold-split [options] PATH...\n"
-        "Writes each page of every TIFF file to a file of its own beside it:\n"
-        "the pages of a 12-page doc.tif become doc_page_01.tif ... doc_page_12.tif.\n"
-        "A PATH is a TIFF file, or a folder whose *.tif and *.tiff files are split.\n"
-        "\n"
-        "Options:\n"
-        "  -n, --dry-run  print the page files that would be written, write nothing\n"
-        "  -q, --quiet    print nothing but errors\n"
-        "  -h, --help     show this help\n"
-        "      --version  show the version\n"
-        "\n"
-        "Exit status: 0 every file split, 1 a file failed, 2 usage error, 130 interrupted.\n");
+std::string usageText() {
+    return "Usage: plexifold-split [options] PATH...\n"
+           "Writes each page of every TIFF file to a file of its own beside it:\n"
+           "the pages of a 12-page doc.tif become doc_page_01.tif ... doc_page_12.tif.\n"
+           "A PATH is a TIFF file, or a folder whose *.tif and *.tiff files are split.\n"
+           "\n"
+           "Options:\n"
+           "  -n, --dry-run  print the page files that would be written, write nothing\n"
+           "  -q, --quiet    print nothing but errors\n"
+           "  -h, --help     show this help\n"
+           "      --version  show the version\n"
+           "\n"
+           "Exit status: 0 every file split, 1 a file failed, 2 usage error, 130 interrupted.\n";
 }
 
-QStringList expandPaths(const QStringList& paths, QStringList& missing) {
-    QStringList files;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
+std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
+                                               std::vector<std::filesystem::path>& missing) {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& path : paths) {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
             FileList list;
             list.setPath(path);
-            list.setPattern(QStringLiteral("*.tif;*.tiff"));
-            for (qsizetype i = 0; i < list.count(); ++i)
-                files.append(list.filePath(i));
-        } else if (info.exists()) {
-            files.append(path);
+            list.setPattern("*.tif;*.tiff");
+            for (int i = 0; i < list.count(); ++i)
+                files.push_back(list.filePath(i));
+        } else if (std::filesystem::exists(path, error)) {
+            files.push_back(path);
         } else {
-            missing.append(path);
+            missing.push_back(path);
         }
     }
     return files;

@@ -1,26 +1,30 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace plexifold::cli {
 
 struct Options {
-    QStringList paths;
+    std::vector<std::filesystem::path> paths;
     bool dryRun = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
 };
 
-/// Reads the arguments after the program name. False, with `error` set, on a usage error.
-bool parseCommandLine(const QStringList& arguments, Options& options, QString& error);
+/// Reads the arguments after the program name (UTF-8). False, with `error` set, on a
+/// usage error.
+bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+                      std::string& error);
 
 /// The text --help prints.
-QString usageText();
+std::string usageText();
 
 /// The files named by `paths`: a file as given, a folder's "*.tif;*.tiff" files as
 /// the window lists them. A path that is neither goes to `missing`.
-QStringList expandPaths(const QStringList& paths, QStringList& missing);
+std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
+                                               std::vector<std::filesystem::path>& missing);
 
 } // namespace plexifold::cli

@@ -1,18 +1,18 @@
 #include "TerminalProgress.h"
 
+#include <algorithm>
+
 namespace plexifold::cli {
 namespace {
 
-constexpr qint64 kRedrawMs = 100;
+constexpr std::chrono::milliseconds kRedraw{100};
 
 } // namespace
 
-TerminalProgress::TerminalProgress(std::FILE* out, qsizetype fileCount)
-    : m_out(out), m_fileCount(fileCount) {
-    m_clock.start();
-}
+TerminalProgress::TerminalProgress(std::FILE* out, std::size_t fileCount)
+    : m_out(out), m_fileCount(fileCount) {}
 
-void TerminalProgress::startFile(qsizetype index, const QString& name) {
+void TerminalProgress::startFile(std::size_t index, const std::string& name) {
     m_fileIndex = index;
     m_name = name;
     m_pageCount = 0;
@@ -26,32 +26,33 @@ void TerminalProgress::clear() {
     m_drawn = false;
 }
 
-void TerminalProgress::begin(qint32 pageCount) {
+void TerminalProgress::begin(std::int32_t pageCount) {
     m_pageCount = pageCount;
 }
 
-void TerminalProgress::page(const QString&, qint32 value) {
-    const qint64 now = m_clock.elapsed();
-    if (m_lastDrawMs >= 0 && now - m_lastDrawMs < kRedrawMs && value != 1)
+void TerminalProgress::page(const std::string&, std::int32_t value) {
+    const Clock::time_point now = Clock::now();
+    if (m_everDrawn && now - m_lastDraw < kRedraw && value != 1)
         return;
-    m_lastDrawMs = now;
+    m_lastDraw = now;
+    m_everDrawn = true;
     draw(value);
 }
 
-void TerminalProgress::saved(qint32, quint64 bytes) {
+void TerminalProgress::saved(std::int32_t, std::uint64_t bytes) {
     m_bytes += bytes;
 }
 
-void TerminalProgress::draw(qint32 page) {
-    const double seconds = std::max<qint64>(m_clock.elapsed(), 1) / 1000.0;
-    const QString line = QStringLiteral("\r\033[K[%1/%2] %3: page %4/%5, %6 MB/s")
-                             .arg(m_fileIndex + 1)
-                             .arg(m_fileCount)
-                             .arg(m_name)
-                             .arg(page)
-                             .arg(m_pageCount)
-                             .arg(m_bytes / 1e6 / seconds, 0, 'f', 1);
-    std::fputs(line.toLocal8Bit().constData(), m_out);
+void TerminalProgress::draw(std::int32_t page) {
+    const std::chrono::duration<double> elapsed = Clock::now() - m_start;
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f", m_bytes / 1e6 / std::max(elapsed.count(), 0.001));
+    // Built by concatenation: the file name is never read as a pattern.
+    const std::string line = "\r\033[K[" + std::to_string(m_fileIndex + 1) + "/" +
+                             std::to_string(m_fileCount) + "] " + m_name + ": page " +
+                             std::to_string(page) + "/" + std::to_string(m_pageCount) + ", " +
+                             rate + " MB/s";
+    std::fputs(line.c_str(), m_out);
     std::fflush(m_out);
     m_drawn = true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QString>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "SplitProgress.h"
 
@@ -12,28 +13,32 @@ namespace plexifold::cli {
 // "[3/12] doc.tif: page 5/40, 212.4 MB/s".
 class TerminalProgress : public SplitProgress {
 public:
-    TerminalProgress(std::FILE* out, qsizetype fileCount);
+    TerminalProgress(std::FILE* out, std::size_t fileCount);
 
-    void startFile(qsizetype index, const QString& name);
+    /// `name` is UTF-8.
+    void startFile(std::size_t index, const std::string& name);
     /// Wipes the line so that other output can follow.
     void clear();
 
-    void begin(qint32 pageCount) override;
-    void page(const QString& text, qint32 value) override;
-    void saved(qint32 value, quint64 bytes) override;
+    void begin(std::int32_t pageCount) override;
+    void page(const std::string& text, std::int32_t value) override;
+    void saved(std::int32_t value, std::uint64_t bytes) override;
     void end() override {}
 
 private:
-    void draw(qint32 page);
+    using Clock = std::chrono::steady_clock;
+
+    void draw(std::int32_t page);
 
     std::FILE* m_out;
-    qsizetype m_fileCount;
-    qsizetype m_fileIndex = 0;
-    QString m_name;
-    qint32 m_pageCount = 0;
-    quint64 m_bytes = 0;
-    qint64 m_lastDrawMs = -1;
-    QElapsedTimer m_clock;
+    std::size_t m_fileCount;
+    std::size_t m_fileIndex = 0;
+    std::string m_name;
+    std::int32_t m_pageCount = 0;
+    std::uint64_t m_bytes = 0;
+    Clock::time_point m_start = Clock::now();
+    Clock::time_point m_lastDraw;
+    bool m_everDrawn = false;
     bool m_drawn = false;
 };
 

@@ -1,19 +1,17 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
+#include <memory>
 
 #include "FileHandle.h"
 
 namespace plexifold::imaging {
 
-// A new file that appears at its target only when complete. It is written as a file with
-// no name in the target's folder (O_TMPFILE) and linked in by commit(): at the target when
-// nothing is there, else under a temporary name (".NAME.XXXXXX") renamed over the target.
-// Where the file system cannot make unnamed files, the temporary name is used from the
-// start. Permissions follow the umask. Until commit() the target is untouched; a file
-// not committed leaves nothing behind. Temporary names are used relative to the folder,
-// held open, so that they are removed even when the folder moves meanwhile.
+// A new file that appears at its target only when complete. It is written in the target's
+// folder, without a name or under a temporary one, and put at the target by commit(),
+// replacing what is there in one step. Until commit() the target is untouched; a file not
+// committed leaves nothing behind. How is the file layer's business (AtomicFilePosix.cpp,
+// AtomicFileWin32.cpp).
 class AtomicFile {
 public:
     /// Creates the file. Throws TiffError ("cannot write TARGET: reason").
@@ -22,32 +20,22 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    int fd() const { return m_file.fd(); }
+    /// The file, open for writing.
+    const FileHandle& file() const;
     const std::filesystem::path& target() const { return m_target; }
 
     /// Closes the file and puts it at the target. Throws TiffError.
     void commit();
 
     /// Makes new AtomicFiles use a temporary name from the start, as where unnamed files
-    /// are not supported.
+    /// are not supported (Linux); Windows always uses one.
     static void useNamedFilesForTesting(bool named);
 
 private:
-    bool openUnnamed();
-    void openNamed();
-    void openFolder();
-    bool linkAtTarget();
-    void linkUnderTemporaryName();
-    void closeFile();
-    [[noreturn]] void fail(int error) const;
+    struct System;
 
     std::filesystem::path m_target;
-    std::string m_name;      // the target's file name
-    FileHandle m_folder;     // opened for temporary names only
-    std::string m_temporary; // the temporary name in the folder; "" while the file has none
-    std::string m_procPath;  // "/proc/self/fd/N" of an unnamed file
-    FileHandle m_file;
-    bool m_committed = false;
+    std::unique_ptr<System> m_system;
 };
 
 } // namespace plexifold::imaging

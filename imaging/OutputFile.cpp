@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <stdexcept>
-#include <sys/uio.h>
-#include <unistd.h>
 #include <utility>
 
 #include "FileHandle.h"
@@ -20,7 +17,8 @@ std::atomic<int> faultError{0};
 
 } // namespace
 
-OutputFile::OutputFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+OutputFile::OutputFile(const FileHandle& file, std::string path)
+    : m_file(file), m_path(std::move(path)) {}
 
 void OutputFile::stageHead(std::uint64_t size) {
     if (size <= MaxHeadSize)
@@ -59,7 +57,7 @@ void OutputFile::write(std::uint64_t offset, const void* data, std::size_t lengt
             std::memcpy(staged.data(), bytes, n);
         } else {
             flushStaged(); // keeps the order of writes to the same bytes
-            iovec part{const_cast<std::uint8_t*>(bytes), n};
+            Part part{bytes, n};
             writeNow(offset, &part, 1);
         }
         bytes += n;
@@ -74,29 +72,21 @@ std::optional<std::uint64_t> OutputFile::copyFrom(const FileHandle& source,
     if (offset < m_head.size())
         throw std::logic_error("a kernel copy into the staged head of a page file");
     flushStaged();
-    auto in = static_cast<off_t>(sourceOffset);
-    auto out = static_cast<off_t>(offset);
-    for (;;) {
-        const auto allowed = static_cast<std::size_t>(allowance(length));
-        const ssize_t n = ::copy_file_range(source.fd(), &in, m_fd, &out, allowed, 0);
-        if (n >= 0) {
-            wrote(offset, static_cast<std::uint64_t>(n));
-            return static_cast<std::uint64_t>(n);
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)
-            return std::nullopt;
-        fail(errno);
-    }
+    const auto copied = m_file.copyFrom(source, sourceOffset, offset, allowance(length));
+    if (!copied)
+        return std::nullopt;
+    if (copied->error != 0)
+        fail(copied->error);
+    wrote(offset, copied->bytes);
+    return copied->bytes;
 }
 
 void OutputFile::finish(std::uint64_t size) {
-    iovec parts[2];
+    Part parts[2];
     int count = 0;
     std::uint64_t at = 0;
     if (!m_head.empty())
-        parts[count++] = {m_head.data(), m_head.size()};
+        parts[count++] = Part(m_head);
     if (!m_staged.empty()) {
         if (count == 1 && m_stagedAt != m_head.size()) {
             writeNow(0, parts, 1);
@@ -104,7 +94,7 @@ void OutputFile::finish(std::uint64_t size) {
         }
         if (count == 0)
             at = m_stagedAt;
-        parts[count++] = {m_staged.data(), m_staged.size()};
+        parts[count++] = Part(m_staged);
     }
     if (count > 0)
         writeNow(at, parts, count);
@@ -112,8 +102,8 @@ void OutputFile::finish(std::uint64_t size) {
     m_staged = {};
     if (m_end < size) {
         allowance(0); // setting the size counts as a write, for the fault hook
-        if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
-            fail(errno);
+        if (const int error = m_file.resize(size))
+            fail(error);
         m_end = size;
     }
 }
@@ -128,37 +118,33 @@ void OutputFile::stopFailingWritesForTesting() {
 }
 
 // Writes all of up to two parts, one after the other from `offset`.
-void OutputFile::writeNow(std::uint64_t offset, iovec* parts, int count) {
+void OutputFile::writeNow(std::uint64_t offset, Part* parts, int count) {
     std::uint64_t left = 0;
     for (int i = 0; i < count; ++i)
-        left += parts[i].iov_len;
+        left += parts[i].size();
     while (left > 0) {
-        while (parts->iov_len == 0) {
+        while (parts->empty()) {
             ++parts;
             --count;
         }
-        iovec allowed[2];
+        Part allowed[2];
         int used = 0;
         for (std::uint64_t room = allowance(left); used < count && room > 0; ++used) {
-            allowed[used] = parts[used];
-            allowed[used].iov_len =
-                static_cast<std::size_t>(std::min<std::uint64_t>(parts[used].iov_len, room));
-            room -= allowed[used].iov_len;
+            allowed[used] = parts[used].first(
+                static_cast<std::size_t>(std::min<std::uint64_t>(parts[used].size(), room)));
+            room -= allowed[used].size();
         }
-        const ssize_t n = ::pwritev(m_fd, allowed, used, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n == 0 ? ENOSPC : errno);
-        wrote(offset, static_cast<std::uint64_t>(n));
-        offset += static_cast<std::uint64_t>(n);
-        left -= static_cast<std::uint64_t>(n);
-        for (auto done = static_cast<std::size_t>(n); done > 0;) {
-            const std::size_t k = std::min(done, parts->iov_len);
-            parts->iov_base = static_cast<std::uint8_t*>(parts->iov_base) + k;
-            parts->iov_len -= k;
+        const IoResult result = m_file.writeAt(offset, {allowed, static_cast<std::size_t>(used)});
+        if (result.error != 0)
+            fail(result.error);
+        wrote(offset, result.bytes);
+        offset += result.bytes;
+        left -= result.bytes;
+        for (auto done = static_cast<std::size_t>(result.bytes); done > 0;) {
+            const std::size_t k = std::min(done, parts->size());
+            *parts = parts->subspan(k);
             done -= k;
-            if (parts->iov_len == 0 && count > 1) {
+            if (parts->empty() && count > 1) {
                 ++parts;
                 --count;
             }
@@ -169,7 +155,7 @@ void OutputFile::writeNow(std::uint64_t offset, iovec* parts, int count) {
 void OutputFile::flushStaged() {
     if (m_staged.empty())
         return;
-    iovec part{m_staged.data(), m_staged.size()};
+    Part part(m_staged);
     writeNow(m_stagedAt, &part, 1);
     m_staged.clear();
 }
@@ -191,7 +177,7 @@ std::uint64_t OutputFile::allowance(std::uint64_t wanted) const {
 }
 
 void OutputFile::fail(int error) const {
-    throw TiffError("cannot write " + m_path + ": " + std::strerror(error));
+    throw TiffError("cannot write " + m_path + ": " + FileHandle::errorText(error));
 }
 
 } // namespace plexifold::imaging

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-struct iovec;
-
 namespace plexifold::imaging {
 
 class FileHandle;
@@ -27,8 +25,8 @@ public:
     /// The most head bytes staged.
     static constexpr std::uint64_t MaxHeadSize = 1024 * 1024;
 
-    /// `fd` must be a new, empty file.
-    OutputFile(int fd, std::string path);
+    /// `file` must be a new, empty file open for writing.
+    OutputFile(const FileHandle& file, std::string path);
 
     /// Stages bytes [0, size) in memory, when size is at most MaxHeadSize. Call before
     /// anything is written.
@@ -42,9 +40,9 @@ public:
     /// Writes `length` bytes at `offset`, staged where stage() takes them.
     void write(std::uint64_t offset, const void* data, std::size_t length);
 
-    /// Copies up to `length` bytes from `source` at `sourceOffset` to `offset` with
-    /// copy_file_range. Returns how many were copied (0: the source ended there), or
-    /// nothing when the kernel cannot copy between these two files. The bytes must not
+    /// Copies up to `length` bytes from `source` at `sourceOffset` to `offset` inside the
+    /// system. Returns how many were copied (0: the source ended there), or
+    /// nothing when the system cannot copy between these two files. The bytes must not
     /// lie in the staged head.
     std::optional<std::uint64_t> copyFrom(const FileHandle& source, std::uint64_t sourceOffset,
                                           std::uint64_t offset, std::uint64_t length);
@@ -57,13 +55,15 @@ public:
     static void stopFailingWritesForTesting();
 
 private:
-    void writeNow(std::uint64_t offset, iovec* parts, int count);
+    using Part = std::span<const std::uint8_t>;
+
+    void writeNow(std::uint64_t offset, Part* parts, int count);
     void flushStaged();
     void wrote(std::uint64_t offset, std::uint64_t length);
     std::uint64_t allowance(std::uint64_t wanted) const;
     [[noreturn]] void fail(int error) const;
 
-    int m_fd;
+    const FileHandle& m_file;
     std::string m_path;
     std::uint64_t m_written = 0;
     std::uint64_t m_end = 0; // the end of the bytes written or staged so far

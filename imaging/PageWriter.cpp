@@ -24,7 +24,7 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
     const PagePlan plan = planPage(source, page);
     OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
     AtomicFile file(target);
-    OutputFile output(file.fd(), target.string());
+    OutputFile output(file.file(), pathText(target));
     PageWriter(source, plan, output).write();
     file.commit();
     share.keep();

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace plexifold {
 namespace {
@@ -19,7 +21,19 @@ QString topFolder() {
 } // namespace
 
 QString BrowseForFolder(QWidget* owner, const QString& prompt) {
-    return QFileDialog::getExistingDirectory(owner, prompt, topFolder(), QFileDialog::ShowDirsOnly);
+    // A platform dialog may still offer network places; their URLs are turned away below.
+    const QUrl chosen =
+        QFileDialog::getExistingDirectoryUrl(owner, prompt, QUrl::fromLocalFile(topFolder()),
+                                             QFileDialog::ShowDirsOnly, {QStringLiteral("file")});
+    return FileSystemFolderOf(chosen);
+}
+
+QString FileSystemFolderOf(const QUrl& chosen) {
+    if (!chosen.isLocalFile())
+        return {};
+    const QString path = chosen.toLocalFile();
+    const QFileInfo info(path);
+    return info.isAbsolute() && info.isDir() ? path : QString();
 }
 
 } // namespace plexifold

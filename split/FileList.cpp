@@ -1,44 +1,117 @@
 #include "FileList.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
+#include <ranges>
+
+#include "CaseFold.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace plexifold {
+namespace fs = std::filesystem;
 
-FileList::FileList() : m_pattern(QStringLiteral("*")), m_path(QDir::currentPath()) {}
+namespace {
 
-void FileList::setPattern(const QString& pattern) {
-    m_pattern = pattern;
-    read();
+bool isHidden(const fs::directory_entry& entry) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    return entry.path().filename().native().starts_with('.');
+#endif
 }
 
-bool FileList::setPath(const QString& folder) {
-    if (folder.isEmpty())
+std::vector<std::u32string> foldedPatterns(const std::string& pattern) {
+    std::vector<std::u32string> patterns;
+    for (const auto part : std::views::split(pattern, ';'))
+        if (!part.empty())
+            patterns.push_back(FoldedText(std::string_view(part.begin(), part.end())));
+    return patterns;
+}
+
+// A name with its folded form, the key it is matched and sorted by.
+struct Listed {
+    std::u32string folded;
+    fs::path name;
+};
+
+void sortWithoutCase(std::vector<Listed>& listed) {
+    std::ranges::sort(listed, [](const Listed& a, const Listed& b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.name.native() < b.name.native();
+    });
+}
+
+// The working folder, or "" when it has gone.
+fs::path workingFolder() {
+    std::error_code error;
+    return fs::current_path(error);
+}
+
+// Absolute and without "." and ".." steps; a separator at the end only for a root.
+fs::path heldForm(const fs::path& folder) {
+    std::error_code error;
+    fs::path held = fs::absolute(folder, error).lexically_normal();
+    if (!held.has_filename() && held != held.root_path())
+        held = held.parent_path();
+    return held;
+}
+
+} // namespace
+
+FileList::FileList() : m_path(workingFolder()) {}
+
+void FileList::setPattern(const std::string& pattern) {
+    m_pattern = pattern;
+    // A folder gone since it was set holds no names.
+    if (!read(m_path, m_names))
+        m_names.clear();
+}
+
+bool FileList::setPath(const fs::path& folder) {
+    if (folder.empty())
         return false;
-    const QFileInfo info(folder);
-    if (!info.isDir())
+    const fs::path held = heldForm(folder);
+    std::error_code error;
+    std::vector<fs::path> names;
+    if (held.empty() || !fs::is_directory(held, error) || !read(held, names))
         return false;
-    m_path = QDir::cleanPath(info.absoluteFilePath());
-    read();
+    m_path = held;
+    m_names = std::move(names);
     return true;
 }
 
-QString FileList::filePath(qsizetype index) const {
-    const QString separator = m_path.endsWith(u'/') ? QString() : QStringLiteral("/");
-    return m_path + separator + name(index);
+fs::path FileList::name(int index) const {
+    if (index < 0 || index >= count())
+        return {};
+    return m_names[static_cast<std::size_t>(index)];
 }
 
-void FileList::read() {
-    QDir dir(m_path);
-    dir.setFilter(QDir::Files);
-    dir.setNameFilters(m_pattern.split(u';', Qt::SkipEmptyParts));
-    dir.setSorting(QDir::Unsorted);
-    m_names = dir.entryList();
-    std::sort(m_names.begin(), m_names.end(), [](const QString& a, const QString& b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
+fs::path FileList::filePath(int index) const {
+    return m_path / name(index);
+}
+
+bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const {
+    const std::vector<std::u32string> patterns = foldedPatterns(m_pattern);
+    std::vector<Listed> listed;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        if (isHidden(*it) || !it->is_regular_file(statusError))
+            continue;
+        std::u32string folded = FoldedName(it->path().filename());
+        if (std::ranges::any_of(patterns, [&](const auto& p) { return WildcardMatch(folded, p); }))
+            listed.push_back({std::move(folded), it->path().filename()});
+    }
+    if (error)
+        return false;
+    sortWithoutCase(listed);
+    names.clear();
+    for (Listed& entry : listed)
+        names.push_back(std::move(entry.name));
+    return true;
 }
 
 } // namespace plexifold

@@ -1,43 +1,44 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace plexifold {
 
 // The names of one folder's files that match a pattern such as "*.tif;*.tiff":
-// files only, hidden ones left out, each once, sorted without regard to case.
-// The disk is read only when the pattern or the folder is set.
+// its own regular files only, hidden ones left out, each once, sorted without
+// regard to case. The disk is read only when the pattern or the folder is set.
 class FileList {
 public:
     FileList();
 
-    /// Sets the ";"-separated wildcards (case-insensitive) and reads the folder afresh.
-    void setPattern(const QString& pattern);
-    QString pattern() const { return m_pattern; }
+    /// Sets the ";"-separated wildcards (UTF-8, case-insensitive) and reads the folder afresh.
+    void setPattern(const std::string& pattern);
+    const std::string& pattern() const { return m_pattern; }
 
     /// Reads `folder` and holds it from then on. False when it names no existing
-    /// folder: the list then keeps its folder and names.
-    bool setPath(const QString& folder);
+    /// folder or one that cannot be listed: the list then keeps its folder and names.
+    bool setPath(const std::filesystem::path& folder);
 
-    /// The folder held, as an absolute path; it ends in "/" only for the root.
+    /// The folder held, as an absolute path; it ends in a separator only for a root.
     /// Until a folder is set, the process's working directory.
-    QString path() const { return m_path; }
+    std::filesystem::path path() const { return m_path; }
 
-    qsizetype count() const { return m_names.size(); }
-    /// Name `index` (from 0), with its extension and without folder.
-    QString name(qsizetype index) const { return m_names.value(index); }
-    const QStringList& names() const { return m_names; }
+    int count() const { return static_cast<int>(m_names.size()); }
+    /// Name `index` (from 0), with its extension and without folder; "" out of range.
+    std::filesystem::path name(int index) const;
+    const std::vector<std::filesystem::path>& names() const { return m_names; }
 
     /// The full path of name `index`: the folder, one separator, the name.
-    QString filePath(qsizetype index) const;
+    std::filesystem::path filePath(int index) const;
 
 private:
-    void read();
+    bool read(const std::filesystem::path& folder, std::vector<std::filesystem::path>& names) const;
 
-    QString m_pattern;
-    QString m_path;
-    QStringList m_names;
+    std::string m_pattern = "*";
+    std::filesystem::path m_path;
+    std::vector<std::filesystem::path> m_names;
 };
 
 } // namespace plexifold

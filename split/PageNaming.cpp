@@ -1,58 +1,107 @@
 #include "PageNaming.h"
 
+#include <algorithm>
+
 namespace plexifold {
 namespace {
 
-// Longest file title we hand out; longer names are refused as unnamable.
-constexpr qsizetype kMaxTitleLength = 499;
+using Native = std::filesystem::path::string_type;
+using Char = Native::value_type;
 
-qsizetype lastSeparator(const QString& path) {
-#ifdef Q_OS_WIN
-    return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+// Longest file title we hand out, in UTF-16 units; longer names are refused as unnamable.
+constexpr std::size_t kMaxTitleLength = 499;
+
+bool isSeparator(Char c) {
+#ifdef _WIN32
+    return c == L'\\' || c == L'/';
 #else
-    return path.lastIndexOf(u'/');
+    return c == '/';
 #endif
+}
+
+// The index just past the last separator, 0 when there is none.
+std::size_t titleStart(const Native& path) {
+    const auto last = std::find_if(path.rbegin(), path.rend(), isSeparator);
+    return static_cast<std::size_t>(path.rend() - last);
+}
+
+// The length of `text` in UTF-16 units, whatever the system's form of a path.
+std::size_t utf16Length(const Native& text) {
+#ifdef _WIN32
+    return text.size();
+#else
+    std::size_t units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) != 0x80; // a sequence's first byte
+        units += (byte & 0xF8) == 0xF0; // four bytes take a surrogate pair
+    }
+    return units;
+#endif
+}
+
+Native titleText(const std::filesystem::path& path) {
+    const Native& native = path.native();
+    Native title = native.substr(titleStart(native));
+    return utf16Length(title) > kMaxTitleLength ? Native() : title;
 }
 
 } // namespace
 
-QString FileTitleOf(const QString& path) {
-    const QString title = path.mid(lastSeparator(path) + 1);
-    return title.size() > kMaxTitleLength ? QString() : title;
+std::filesystem::path FileTitleOf(const std::filesystem::path& path) {
+    return titleText(path);
 }
 
-QString FolderOf(const QString& path) {
-    if (FileTitleOf(path).isEmpty())
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+    if (titleText(path).empty())
         return {};
-    return path.left(lastSeparator(path) + 1);
+    return path.native().substr(0, titleStart(path.native()));
 }
 
-QString ExtensionOf(const QString& path) {
-    const QString title = FileTitleOf(path);
-    const qsizetype dot = title.indexOf(u'.');
-    return dot < 0 ? QString() : title.mid(dot + 1);
+std::filesystem::path ExtensionOf(const std::filesystem::path& path) {
+    const Native title = titleText(path);
+    const auto dot = title.find(Char('.'));
+    return dot == Native::npos ? Native() : title.substr(dot + 1);
 }
 
-QString BaseNameOf(const QString& path) {
-    const QString title = FileTitleOf(path);
-    return title.left(title.indexOf(u'.') < 0 ? title.size() : title.indexOf(u'.'));
+std::filesystem::path BaseNameOf(const std::filesystem::path& path) {
+    const Native title = titleText(path);
+    return title.substr(0, title.find(Char('.')));
 }
 
-QString PageSuffix(const QString& baseName) {
-    return baseName + QStringLiteral("_page_");
+std::filesystem::path PageSuffix(const std::filesystem::path& baseName) {
+    Native suffix = baseName.native();
+    for (const char c : std::string_view("_page_"))
+        suffix += Char(c);
+    return suffix;
 }
 
-QString PageNumberText(qint32 total, qint32 page) {
-    const auto digits = QString::number(static_cast<qint64>(total)).remove(u'-').size();
-    return QString::number(page).rightJustified(digits, u'0');
+std::string PageNumberText(std::int32_t total, std::int32_t page) {
+    std::string digits = std::to_string(static_cast<std::int64_t>(total));
+    std::erase(digits, '-');
+    const std::string number = std::to_string(page);
+    return std::string(number.size() < digits.size() ? digits.size() - number.size() : 0, '0') +
+           number;
 }
 
-QString PageFilePath(const QString& path, qint32 total, qint32 page) {
-    const QString extension = ExtensionOf(path);
-    QString name = FolderOf(path) + PageSuffix(BaseNameOf(path)) + PageNumberText(total, page);
-    if (!extension.isEmpty())
-        name += u'.' + extension;
+std::filesystem::path PageFilePath(const std::filesystem::path& path, std::int32_t total,
+                                   std::int32_t page) {
+    const Native extension = ExtensionOf(path).native();
+    Native name = FolderOf(path).native() + PageSuffix(BaseNameOf(path)).native();
+    for (const char c : PageNumberText(total, page))
+        name += Char(c);
+    if (!extension.empty())
+        name += Char('.') + extension;
     return name;
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+std::filesystem::path PathFromUtf8(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 } // namespace plexifold

@@ -1,30 +1,40 @@
 #pragma once
 
-#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <string>
 
 // Names of the page files written beside a source file: the pages of a 12-page
 // "/scans/doc.tif" are "/scans/doc_page_01.tif" ... "/scans/doc_page_12.tif".
+// Paths stay in the system's own form throughout; text is UTF-8.
 namespace plexifold {
 
 /// The file name after the last separator, or "" when the path ends in one or is empty.
-QString FileTitleOf(const QString& path);
+std::filesystem::path FileTitleOf(const std::filesystem::path& path);
 
 /// The path up to and including its last separator, or "" when it has no file name.
-QString FolderOf(const QString& path);
+std::filesystem::path FolderOf(const std::filesystem::path& path);
 
 /// The text after the first "." of the file name, or "" when the name has none.
-QString ExtensionOf(const QString& path);
+std::filesystem::path ExtensionOf(const std::filesystem::path& path);
 
 /// The file name before its first ".".
-QString BaseNameOf(const QString& path);
+std::filesystem::path BaseNameOf(const std::filesystem::path& path);
 
 /// The base name followed by "_page_".
-QString PageSuffix(const QString& baseName);
+std::filesystem::path PageSuffix(const std::filesystem::path& baseName);
 
 /// `page` in decimal, zero-filled to as many digits as `total` has.
-QString PageNumberText(qint32 total, qint32 page);
+std::string PageNumberText(std::int32_t total, std::int32_t page);
 
 /// The full path of page `page` (from 1) of a `total`-page source file.
-QString PageFilePath(const QString& path, qint32 total, qint32 page);
+std::filesystem::path PageFilePath(const std::filesystem::path& path, std::int32_t total,
+                                   std::int32_t page);
+
+/// The path as UTF-8 display text: the one place a path becomes text.
+std::string Utf8Of(const std::filesystem::path& path);
+
+/// The path that UTF-8 text names; Utf8Of read back.
+std::filesystem::path PathFromUtf8(const std::string& text);
 
 } // namespace plexifold

@@ -1,7 +1,7 @@
 #include "SplitFile.h"
 
-#include <QFile>
 #include <exception>
+#include <new>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
@@ -11,74 +11,118 @@ namespace {
 
 using imaging::PageImageDocument;
 
-QString progressText(const QString& path, qint32 page, qint32 total) {
-    return QStringLiteral("Processing %1 (%2 from %3)").arg(FileTitleOf(path)).arg(page).arg(total);
+// Built by concatenation: a file name is never read as a pattern.
+std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
+    return "Processing " + Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) + " from " +
+           std::to_string(total) + ")";
 }
 
-bool splitPages(const QString& path, const PageImageDocument& document, SplitProgress& progress,
-                SplitOutcome& outcome, const std::atomic<bool>* stopRequested) {
-    const qint32 total = document.PageCount();
+// Beyond this many failed pages the reason only counts the rest.
+constexpr std::size_t kNamedFailures = 3;
+
+// "page 5 of 14 not written: strip 3 lies past the end of the file", from imaging's
+// "page 5: strip 3 lies past the end of the file" or any other reason.
+std::string pageFailure(std::int32_t page, std::int32_t total, const std::string& error) {
+    const std::string head = "page " + std::to_string(page);
+    const bool named = error.starts_with(head) && (error.compare(head.size(), 2, ": ") == 0 ||
+                                                   error.compare(head.size(), 2, " (") == 0);
+    return head + " of " + std::to_string(total) + " not written" +
+           (named ? error.substr(head.size()) : ": " + error);
+}
+
+std::string failureReason(const std::vector<std::string>& failures) {
+    std::string reason;
+    for (std::size_t i = 0; i < failures.size() && i < kNamedFailures; ++i)
+        reason += (i ? "; " : "") + failures[i];
+    if (failures.size() > kNamedFailures)
+        reason += "; and " + std::to_string(failures.size() - kNamedFailures) + " more";
+    return reason;
+}
+
+// Writes one page, or adds why it cannot be written to `failures`.
+void splitPage(const std::filesystem::path& path, const PageImageDocument& document,
+               std::int32_t index, SplitProgress& progress, SplitOutcome& outcome,
+               std::vector<std::string>& failures) {
+    const std::int32_t total = document.PageCount();
+    std::vector<std::string> warnings;
+    std::uint64_t bytes = 0;
+    bool written = false;
+    try {
+        bytes = document.GetPage(index).SaveFile(PageFilePath(path, total, index + 1), &warnings);
+        written = true;
+    } catch (const std::bad_alloc&) {
+        failures.push_back(pageFailure(index + 1, total, "not enough memory to copy the page"));
+    } catch (const std::exception& error) {
+        failures.push_back(pageFailure(index + 1, total, error.what()));
+    }
+    if (!written) {
+        ++outcome.pagesFailed;
+        return;
+    }
+    ++outcome.pagesWritten;
+    outcome.bytesWritten += bytes;
+    outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
+    progress.saved(index + 1, bytes);
+}
+
+// A page that cannot be written costs only itself: the walk goes on with the next.
+bool splitPages(const std::filesystem::path& path, const PageImageDocument& document,
+                SplitProgress& progress, SplitOutcome& outcome,
+                const std::atomic<bool>* stopRequested) {
+    const std::int32_t total = document.PageCount();
+    std::vector<std::string> failures;
     progress.begin(total);
-    for (qint32 i = 0; i < total; ++i) {
+    for (std::int32_t i = 0; i < total; ++i) {
         if (stopRequested && stopRequested->load()) {
-            outcome.reason = QStringLiteral("stopped before page %1").arg(i + 1);
+            const std::string stop = "stopped before page " + std::to_string(i + 1);
+            outcome.reason = failures.empty() ? stop : failureReason(failures) + "; " + stop;
             return false;
         }
-        const PageImageDocument page = document.GetPage(i);
         progress.page(progressText(path, i + 1, total), i + 1);
-        const quint64 bytes = page.SaveFile(NativePath(PageFilePath(path, total, i + 1)));
-        ++outcome.pagesWritten;
-        outcome.bytesWritten += bytes;
-        progress.saved(i + 1, bytes);
+        splitPage(path, document, i, progress, outcome, failures);
     }
     progress.end();
-    return true;
+    outcome.reason = failureReason(failures);
+    return failures.empty();
 }
 
 } // namespace
 
-std::filesystem::path NativePath(const QString& path) {
-#ifdef Q_OS_WIN
-    return path.toStdWString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-bool PlanPageFiles(const QString& path, QStringList& pageFiles, QString* reason) {
+bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesystem::path>& pageFiles,
+                   std::string* reason) {
     pageFiles.clear();
     PageImageDocument document;
-    if (!document.LoadFile(NativePath(path))) {
+    if (!document.LoadFile(path)) {
         if (reason)
-            *reason = QString::fromStdString(document.errorText());
+            *reason = document.errorText();
         return false;
     }
-    const qint32 total = document.PageCount();
-    for (qint32 page = 1; page <= total; ++page)
-        pageFiles.append(PageFilePath(path, total, page));
+    const std::int32_t total = document.PageCount();
+    for (std::int32_t page = 1; page <= total; ++page)
+        pageFiles.push_back(PageFilePath(path, total, page));
     return true;
 }
 
-bool SplitFile(const QString& path, SplitProgress& progress, SplitOutcome* outcome,
+bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
                const std::atomic<bool>* stopRequested) {
     SplitOutcome local;
     SplitOutcome& result = outcome ? *outcome : local;
     result = {};
     try {
         PageImageDocument document;
-        if (!document.LoadFile(NativePath(path))) {
-            result.reason = QString::fromStdString(document.errorText());
+        if (!document.LoadFile(path)) {
+            result.reason = document.errorText();
             return false;
         }
         if (document.PageCount() <= 0) {
-            result.reason = QStringLiteral("the file has no pages");
+            result.reason = "the file has no pages";
             return false;
         }
         return splitPages(path, document, progress, result, stopRequested);
     } catch (const std::exception& error) {
-        result.reason = QString::fromUtf8(error.what());
+        result.reason = error.what();
     } catch (...) {
-        result.reason = QStringLiteral("unexpected failure");
+        result.reason = "unexpected failure";
     }
     return false;
 }

@@ -1,34 +1,36 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "SplitProgress.h"
 
 namespace plexifold {
 
-// What became of one file beyond the yes or no of SplitFile.
+// What became of one file beyond the yes or no of SplitFile. Texts are UTF-8.
 struct SplitOutcome {
-    QString reason; // why the file failed; "" when it went through
-    qint32 pagesWritten = 0;
-    quint64 bytesWritten = 0;
+    std::string reason; // why the file failed; "" when it went through
+    std::int32_t pagesWritten = 0;
+    std::int32_t pagesFailed = 0; // pages that could not be written
+    std::uint64_t bytesWritten = 0;
+    std::vector<std::string> warnings; // what was left out of pages that were written
 };
 
 /// Writes every page of the TIFF file at `path` to a file of its own beside it
 /// (see PageFilePath) and reports each page to `progress`. True when the file was
-/// loaded, had at least one page and every page was saved. Pages saved before a
-/// failure stay; the page in work is never left half-written. `stopRequested` is
-/// looked at before each page.
-bool SplitFile(const QString& path, SplitProgress& progress, SplitOutcome* outcome = nullptr,
-               const std::atomic<bool>* stopRequested = nullptr);
+/// loaded, had at least one page and every page was saved. A page that cannot be
+/// saved is left out and named in the reason, and the pages after it are still
+/// written; a file that cannot be read ends at once. The page in work is never
+/// left half-written. `stopRequested` is looked at before each page.
+bool SplitFile(const std::filesystem::path& path, SplitProgress& progress,
+               SplitOutcome* outcome = nullptr, const std::atomic<bool>* stopRequested = nullptr);
 
 /// The page files that SplitFile would write for `path`, without writing any.
 /// False, with the reason, for a file that cannot be split.
-bool PlanPageFiles(const QString& path, QStringList& pageFiles, QString* reason = nullptr);
-
-/// The operating system's name for `path`.
-std::filesystem::path NativePath(const QString& path);
+bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesystem::path>& pageFiles,
+                   std::string* reason = nullptr);
 
 } // namespace plexifold

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QString>
+#include <cstdint>
+#include <string>
 
 namespace plexifold {
 
@@ -11,18 +12,15 @@ public:
     virtual ~SplitProgress() = default;
 
     /// A file of `pageCount` pages starts: the bar now spans 1 to pageCount.
-    virtual void begin(qint32 pageCount) = 0;
+    virtual void begin(std::int32_t pageCount) = 0;
 
-    /// Page `value` (from 1) is in work; `text` reads "Processing doc.tif (3 from 12)".
-    virtual void page(const QString& text, qint32 value) = 0;
+    /// Page `value` (from 1) is in work; `text` (UTF-8) reads "Processing doc.tif (3 from 12)".
+    virtual void page(const std::string& text, std::int32_t value) = 0;
 
     /// Page `value` is saved in a file of `bytes` bytes.
-    virtual void saved(qint32 value, quint64 bytes) {
-        Q_UNUSED(value);
-        Q_UNUSED(bytes);
-    }
+    virtual void saved(std::int32_t /*value*/, std::uint64_t /*bytes*/) {}
 
-    /// Every page is saved: the bar returns to its minimum.
+    /// Every page is done: the bar returns to its minimum.
     virtual void end() = 0;
 };
 

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when missing.
+# With "windows": those of the Windows cross build and of running it under Wine.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libtiff-dev libtiff-tools libgtest-dev clang libclang-rt-14-dev
-          xvfb xdotool openbox x11-utils
-          scdoc dpkg-dev file lintian appstream desktop-file-utils)
+if [ "${1:-}" = windows ]; then
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev wine64 wine
+              fonts-wine nsis zip unzip)
+else
+    packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+              libtiff-dev libtiff-tools libcli11-dev libgtest-dev clang libclang-rt-14-dev
+              xvfb xdotool openbox x11-utils
+              scdoc dpkg-dev file lintian appstream desktop-file-utils)
+    # The Windows installer, the portable zip and their check.
+    packages+=(nsis zip unzip)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: once as shipped (and checks the
-# Debian package made of that build), once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, with each fuzz target run for a minute in between.
+# Debian package made of that build), once as the Windows build under Wine, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, with each fuzz target run for a minute
+# in between.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -10,6 +11,11 @@ jobs=$(nproc)
 echo "== Build and test: release"
 tools/build.sh
 ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== Build and test: Windows, under Wine"
+start=$SECONDS
+tools/test-windows.sh
+echo "== Windows part: $((SECONDS - start)) s"
 
 echo "== Package: the Debian package of the release build"
 (cd build && cpack -G DEB >/dev/null)

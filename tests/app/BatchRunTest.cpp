@@ -1,262 +1,260 @@
-// "&Execute": every listed file is split, with progress, and the run ends with a box.
-#include "BatchRun.h"
-#include "AppTestSupport.h"
+// "&Execute": every listed file is split on a worker, with progress, and the run ends
+// with a box; through a window without a toolkit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "FakeWindow.h"
+#include "RulesTestSupport.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "frmMainRules.h"
 
 using namespace plexifold;
 using namespace plexifold::test;
+using app::Control;
+using app::MessageIcon;
 
 namespace {
 
-// What the window shows at one moment of a run.
-struct Snapshot {
-    QString caption;
-    QString label;
-    bool labelVisible = false;
-    bool anyInputEnabled = false;
-    QString stored;
+std::string processing(const std::string& name, int page, int count) {
+    return "Processing " + name + " (" + std::to_string(page) + " from " + std::to_string(count) +
+           ")";
+}
 
-    static Snapshot of(frmMain& window) {
-        const Controls c(window);
-        return {window.windowTitle(), c.lblProgress->text(), c.lblProgress->isVisible(),
-                c.cmdConvert->isEnabled() || c.txtPath->isEnabled() || c.cmdBrowse->isEnabled(),
-                storedFolder()};
+class BatchRunTest : public ::testing::Test {
+protected:
+    std::filesystem::path path(const std::string& name) const {
+        return m_folder.path() / PathFromUtf8(name);
     }
+    void writeTiff(const std::string& name, int pages) {
+        writeMultipageTiff(path(name).string(), pages);
+    }
+    /// The names of the folder's files that hold "_page_", sorted.
+    std::vector<std::string> pageFiles() const {
+        std::vector<std::string> result;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.path()))
+            if (entry.is_regular_file() &&
+                text(entry.path().filename()).find("_page_") != std::string::npos)
+                result.push_back(text(entry.path().filename()));
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+    /// Loads the window on the folder and clicks "&Execute".
+    void start() {
+        m_window.stored = text(m_folder.path());
+        m_rules.Form_Load();
+        m_rules.cmdConvert_Click();
+    }
+    bool runToTheBox(std::size_t boxes = 1, bool framesPass = true) {
+        return m_window.runUntil([&] { return m_window.messages.size() >= boxes; }, framesPass);
+    }
+
+    TempFolder m_folder;
+    FakeWindow m_window;
+    app::frmMainRules m_rules{m_window};
 };
 
-void writeTiff(const QString& path, int pages) {
-    writeMultipageTiff(QFile::encodeName(path).toStdString(), pages);
+TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
+    writeTiff("c.tif", 12);
+    writeTiff("a.tif", 3);
+    writeTiff("b%1x%2F.TIFF", 1); // a name is never read as a pattern
+    start();
+    EXPECT_FALSE(m_window.snapshot().anyInputEnabled);
+    ASSERT_TRUE(runToTheBox());
+
+    ASSERT_EQ(m_window.messages.size(), 1u);
+    EXPECT_EQ(m_window.messages[0].text, "Done!");
+    EXPECT_EQ(m_window.messages[0].icon, MessageIcon::Information);
+    std::vector<std::string> expected{"a_page_1.tif", "a_page_2.tif", "a_page_3.tif",
+                                      "b%1x%2F_page_1.TIFF"};
+    for (int page = 1; page <= 12; ++page)
+        expected.push_back("c_page_" + std::string(page < 10 ? "0" : "") + std::to_string(page) +
+                           ".tif");
+    EXPECT_EQ(pageFiles(), expected);
+    for (const auto& name : expected)
+        EXPECT_EQ(countDirectories(path(name).string()), 1) << name;
+
+    // Pages were shown in list order, ending with the last page, with the inputs off,
+    // the label shown and the folder stored.
+    std::vector<std::string> all;
+    for (const auto& [file, count] : {std::pair{"a.tif", 3}, {"b%1x%2F.TIFF", 1}, {"c.tif", 12}})
+        for (int page = 1; page <= count; ++page)
+            all.push_back(processing(file, page, count));
+    ASSERT_FALSE(m_window.shown.empty());
+    auto next = all.begin();
+    for (std::size_t i = 0; i < m_window.shown.size(); ++i) {
+        const auto& state = m_window.shown[i];
+        next = std::find(next, all.end(), state.text);
+        ASSERT_NE(next, all.end()) << state.text;
+        EXPECT_GE(state.value, state.minimum);
+        EXPECT_LE(state.value, state.maximum);
+        EXPECT_TRUE(m_window.shownAt[i].progressVisible);
+        EXPECT_FALSE(m_window.shownAt[i].anyInputEnabled);
+        EXPECT_EQ(m_window.shownAt[i].stored, text(m_folder.path()));
+    }
+    EXPECT_EQ(m_window.shown.back().text, all.back());
+    // The bar is back at its minimum once the last file is done.
+    EXPECT_EQ(m_window.shown.back().minimum, 1);
+    EXPECT_EQ(m_window.shown.back().maximum, 12);
+    EXPECT_EQ(m_window.shown.back().value, 1);
+
+    // While the box is open: caption reset, label still there, inputs still off.
+    const auto& whileOpen = m_window.messages[0].whileOpen;
+    EXPECT_EQ(whileOpen.caption, "Plexifold");
+    EXPECT_TRUE(whileOpen.progressVisible);
+    EXPECT_FALSE(whileOpen.anyInputEnabled);
+    // After it: back to idle.
+    EXPECT_FALSE(m_window.progressVisible);
+    for (auto control : {Control::txtPath, Control::cmdBrowse, Control::cmdConvert})
+        EXPECT_TRUE(m_window.isEnabled(control));
+    EXPECT_FALSE(m_rules.isRunning());
+}
+
+TEST_F(BatchRunTest, FailingFilesAreNamedAndTheOthersSplit) {
+    writeTiff("a.tif", 2);
+    writeFileBytes(path("bad.tif").string(), {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F'});
+    writeTiff("c.tif", 3);
+    std::filesystem::create_directory(path("c_page_2.tif")); // stands where page 2 must go
+    writeTiff("d.tif", 2);
+    start();
+    ASSERT_TRUE(runToTheBox());
+
+    const auto& box = m_window.messages[0];
+    EXPECT_EQ(box.icon, MessageIcon::Warning);
+    EXPECT_TRUE(box.text.starts_with("Done!\n\n2 of 4 files could not be split:\nbad.tif: "))
+        << box.text;
+    EXPECT_NE(box.text.find("\nc.tif: page 2 of 3 not written: "), std::string::npos) << box.text;
+    EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
+    // A page that cannot be written costs only itself.
+    EXPECT_EQ(pageFiles(),
+              (std::vector<std::string>{"a_page_1.tif", "a_page_2.tif", "c_page_1.tif",
+                                        "c_page_3.tif", "d_page_1.tif", "d_page_2.tif"}));
+    EXPECT_TRUE(std::filesystem::is_directory(path("c_page_2.tif")));
+}
+
+// The page files of a run are not in the list; a second run splits the same names.
+TEST_F(BatchRunTest, SecondRunSplitsTheSameNames) {
+    writeTiff("a.tif", 2);
+    writeTiff("b.tif", 3);
+    start();
+    ASSERT_TRUE(runToTheBox());
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox(2));
+    EXPECT_EQ(m_window.shown.back().text, processing("b.tif", 3, 3));
+    EXPECT_EQ(m_window.messages[1].text, "Done!");
+    EXPECT_EQ(pageFiles().size(), 5u);
+}
+
+// However many pages go by, the window shows one state a frame: with no frame passing,
+// the first page and the last.
+TEST_F(BatchRunTest, ProgressIsShownAtMostOnceAFrame) {
+    for (int i = 0; i < 100; ++i)
+        writeTiff("f" + std::to_string(1000 + i) + ".tif", 2);
+    start();
+    ASSERT_TRUE(runToTheBox(1, false));
+    ASSERT_GE(m_window.shown.size(), 1u);
+    EXPECT_LE(m_window.shown.size(), 2u);
+    EXPECT_EQ(m_window.shown.back().text, processing("f1099.tif", 2, 2));
+    EXPECT_EQ(pageFiles().size(), 200u);
+}
+
+// A folder box holding only blanks starts nothing and stores nothing.
+TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
+    writeTiff("a.tif", 2);
+    m_window.stored = text(m_folder.path());
+    m_rules.Form_Load();
+    m_window.path = "   ";
+    m_rules.cmdConvert_Click();
+    EXPECT_FALSE(m_rules.isRunning());
+    EXPECT_TRUE(m_window.isEnabled(Control::cmdConvert));
+    EXPECT_FALSE(m_window.progressVisible);
+    EXPECT_EQ(m_window.settingWrites, 0);
+    EXPECT_TRUE(pageFiles().empty());
+}
+
+// After a failed choice the box holds the prompt while the list keeps its names:
+// the run stores that text and splits the names.
+TEST_F(BatchRunTest, RunAfterAFailedChoice) {
+    writeTiff("a.tif", 2);
+    m_window.stored = text(m_folder.path());
+    m_window.pickerFails = true;
+    m_rules.Form_Load();
+    m_rules.cmdBrowse_Click();
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.stored, kPrompt);
+    EXPECT_EQ(pageFiles().size(), 2u);
+}
+
+// Closing the window mid-run stops after the page in work and shows no box.
+TEST_F(BatchRunTest, ClosingDuringARunStopsAfterThePageInWork) {
+    for (int i = 0; i < 200; ++i)
+        writeTiff("f" + std::to_string(1000 + i) + ".tif", 2);
+    start();
+    m_window.onProgress = [&] { m_rules.close(); };
+    ASSERT_TRUE(m_window.runUntil([&] { return !m_rules.isRunning(); }));
+    m_window.onProgress = nullptr;
+    const auto written = pageFiles();
+    EXPECT_LT(written.size(), 400u);
+    for (const auto& name : written)
+        EXPECT_EQ(countDirectories(path(name).string()), 1) << name;
+    // Whatever the stopped run had left on its way shows nothing and no box.
+    const auto shown = m_window.shown.size();
+    m_window.runUntil([] { return true; });
+    m_window.nextFrame();
+    EXPECT_EQ(m_window.shown.size(), shown);
+    EXPECT_TRUE(m_window.messages.empty());
+    EXPECT_EQ(m_window.settingWrites, 1);
+    EXPECT_EQ(pageFiles(), written);
+}
+
+struct ReportCase {
+    const char* name;
+    std::size_t files;
+    std::size_t failed;
+    std::string text;
+};
+
+std::string failureLines(std::size_t from, std::size_t to) {
+    std::string lines;
+    for (std::size_t i = from; i <= to; ++i)
+        lines += "\nf" + std::to_string(i) + ".tif: reason " + std::to_string(i);
+    return lines;
+}
+
+TEST(BatchReportTest, TheEndBoxCountsAndNamesTheFailures) {
+    const std::string head = "Done!\n\n";
+    const ReportCase cases[] = {
+        {"all through", 5, 0, "Done!"},
+        {"no files", 0, 0, "Done!"},
+        {"two of five", 5, 2, head + "2 of 5 files could not be split:" + failureLines(1, 2)},
+        {"the only file", 1, 1, head + "1 of 1 file could not be split:" + failureLines(1, 1)},
+        {"ten listed", 10, 10, head + "10 of 10 files could not be split:" + failureLines(1, 10)},
+        {"one more", 11, 11,
+         head + "11 of 11 files could not be split:" + failureLines(1, 10) + "\n\u2026 and 1 more"},
+        {"many more", 40000, 12345,
+         head + "12345 of 40000 files could not be split:" + failureLines(1, 10) +
+             "\n\u2026 and 12335 more"},
+    };
+    for (const ReportCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        app::BatchReport report;
+        report.fileCount = c.files;
+        for (std::size_t i = 1; i <= c.failed; ++i)
+            report.failures.push_back(
+                {"f" + std::to_string(i) + ".tif", "reason " + std::to_string(i)});
+        EXPECT_EQ(report.messageText(), c.text);
+        EXPECT_EQ(report.messageIcon(), c.failed ? MessageIcon::Warning : MessageIcon::Information);
+    }
+}
+
+// A name or reason holding "%1" is shown as it is.
+TEST(BatchReportTest, NamesAreNeverReadAsPatterns) {
+    app::BatchReport report;
+    report.fileCount = 2;
+    report.failures.push_back({"%1.tif", "a%2Fb %3"});
+    EXPECT_EQ(report.messageText(), "Done!\n\n1 of 2 files could not be split:\n%1.tif: a%2Fb %3");
 }
 
 } // namespace
-
-class BatchRunTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void init() {
-        clearSettings();
-        m_prompts = {};
-        m_pages.clear();
-        m_barValues.clear();
-        m_whileBoxOpen.clear();
-        m_folder.emplace();
-        m_prompts.whileMessageOpen = [this] { m_whileBoxOpen.append(Snapshot::of(*m_window)); };
-    }
-
-    void cleanup() { m_window.reset(); }
-
-    void splitsEveryListedFile() {
-        writeTiff(path("c.tif"), 12);
-        writeTiff(path("a.tif"), 3);
-        writeTiff(path("b.TIFF"), 1);
-        runOnce();
-
-        QCOMPARE(m_prompts.messages.size(), 1);
-        QCOMPARE(m_prompts.messages[0].icon, QMessageBox::Information);
-        QCOMPARE(m_prompts.messages[0].text, QStringLiteral("Done!"));
-        QStringList expected{"a_page_1.tif", "a_page_2.tif", "a_page_3.tif", "b_page_1.TIFF"};
-        for (int page = 1; page <= 12; ++page)
-            expected.append(QStringLiteral("c_page_%1.tif").arg(page, 2, 10, QChar(u'0')));
-        QCOMPARE(pageFilesIn(m_folder->path()), expected);
-        for (const QString& name : expected)
-            QCOMPARE(tiffPageCount(path(name)), 1);
-
-        // Pages were shown in list order, at most one a frame, ending with the last page,
-        // with the inputs off and the folder stored.
-        QStringList all;
-        for (const auto& [file, count] : {std::pair{"a.tif", 3}, {"b.TIFF", 1}, {"c.tif", 12}})
-            for (int page = 1; page <= count; ++page)
-                all.append(
-                    QStringLiteral("Processing %1 (%2 from %3)").arg(file).arg(page).arg(count));
-        QVERIFY(!m_pages.isEmpty());
-        qsizetype next = 0;
-        for (const Snapshot& page : std::as_const(m_pages)) {
-            next = all.indexOf(page.caption, next) + 1;
-            QVERIFY2(next > 0, qPrintable(page.caption));
-            QCOMPARE(page.label, page.caption);
-            QVERIFY(page.labelVisible);
-            QVERIFY(!page.anyInputEnabled);
-            QCOMPARE(page.stored, m_folder->path());
-        }
-        QCOMPARE(m_pages.last().caption, all.last());
-        for (int value : std::as_const(m_barValues))
-            QVERIFY(value >= 1 && value <= 12);
-
-        // While the box is open: caption reset, label still there, inputs still off.
-        QCOMPARE(m_whileBoxOpen.size(), 1);
-        QCOMPARE(m_whileBoxOpen[0].caption, QStringLiteral("Plexifold"));
-        QCOMPARE(m_whileBoxOpen[0].label, QStringLiteral("Processing c.tif (12 from 12)"));
-        QVERIFY(m_whileBoxOpen[0].labelVisible);
-        QVERIFY(!m_whileBoxOpen[0].anyInputEnabled);
-
-        // After it: back to idle, the bar at its minimum.
-        const Controls c(*m_window);
-        QVERIFY(!c.lblProgress->isVisible());
-        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled() && c.cmdBrowse->isEnabled());
-        QCOMPARE(c.ProgressBar1->value(), c.ProgressBar1->minimum());
-        QCOMPARE(c.ProgressBar1->maximum(), 12);
-    }
-
-    void failingFilesAreNamedAndTheOthersSplit() {
-        writeTiff(path("a.tif"), 2);
-        writeFileBytes(path("bad.tif").toStdString(),
-                       {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F'});
-        writeTiff(path("c.tif"), 3);
-        QVERIFY(QDir(m_folder->path()).mkdir("c_page_2.tif")); // stands where page 2 must go
-        writeTiff(path("d.tif"), 2);
-        runOnce();
-
-        QCOMPARE(m_prompts.messages.size(), 1);
-        const auto& box = m_prompts.messages[0];
-        QCOMPARE(box.icon, QMessageBox::Warning);
-        const QStringList lines = box.text.split(u'\n');
-        QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[0], QStringLiteral("Done!"));
-        QCOMPARE(lines[1], QString());
-        QCOMPARE(lines[2], QStringLiteral("2 of 4 files could not be split:"));
-        QVERIFY2(lines[3].startsWith("bad.tif: ") && lines[3].size() > 9, qPrintable(lines[3]));
-        QVERIFY2(lines[4].startsWith("c.tif: ") && lines[4].size() > 7, qPrintable(lines[4]));
-        QCOMPARE(pageFilesIn(m_folder->path()),
-                 (QStringList{"a_page_1.tif", "a_page_2.tif", "c_page_1.tif", "d_page_1.tif",
-                              "d_page_2.tif"}));
-        QVERIFY(QFileInfo(path("c_page_2.tif")).isDir());
-        QVERIFY(Controls(*m_window).cmdConvert->isEnabled());
-    }
-
-    // The page files of a run are not in the list; a second run splits the same names.
-    void secondRunSplitsTheSameNames() {
-        writeTiff(path("a.tif"), 2);
-        writeTiff(path("b.tif"), 3);
-        runOnce();
-        m_pages.clear();
-        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 20000);
-        QCOMPARE(m_pages.last().caption, QStringLiteral("Processing b.tif (3 from 3)"));
-        QCOMPARE(m_prompts.messages[1].text, QStringLiteral("Done!"));
-        QCOMPARE(pageFilesIn(m_folder->path()).size(), 5);
-    }
-
-    // Many small pages: the window shows the run at most once a frame and keeps up with it.
-    void manyPagesAreShownOnceAFrame() {
-        for (int i = 0; i < 300; ++i)
-            writeTiff(path(QStringLiteral("f%1.tif").arg(i, 3, 10, QChar(u'0'))), 2);
-        QElapsedTimer clock;
-        clock.start();
-        runOnce();
-        const qint64 frames = clock.elapsed() / BatchRun::kProgressInterval + 2;
-        QVERIFY2(
-            m_pages.size() <= frames,
-            qPrintable(QStringLiteral("%1 states in %2 frames").arg(m_pages.size()).arg(frames)));
-        QCOMPARE(m_pages.last().caption, QStringLiteral("Processing f299.tif (2 from 2)"));
-        QCOMPARE(pageFilesIn(m_folder->path()).size(), 600);
-    }
-
-    // Names that look like markup or hold a title's "modified" mark are shown as they are.
-    void namesAreShownAsText() {
-        const QString name = QStringLiteral("<i>x[*]&y.tif");
-        writeTiff(path(name), 1);
-        QString shownTitle;
-        openWindow();
-        connect(m_window.get(), &QWidget::windowTitleChanged, this, [&] {
-            if (shownTitle.isEmpty())
-                shownTitle = m_window->windowHandle()->title();
-        });
-        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
-        const QString expected = QStringLiteral("Processing <i>x[*]&y.tif (1 from 1)");
-        QCOMPARE(shownTitle, expected);
-        QCOMPARE(m_pages.first().label, expected);
-        QCOMPARE(Controls(*m_window).lblProgress->textFormat(), Qt::PlainText);
-        QCOMPARE(pageFilesIn(m_folder->path()), QStringList{"<i>x[*]&y_page_1.tif"});
-    }
-
-    // A folder box holding only blanks starts nothing and stores nothing.
-    void blankFolderBoxDoesNothing() {
-        writeTiff(path("a.tif"), 2);
-        openWindow();
-        const Controls c(*m_window);
-        c.txtPath->setText(QStringLiteral("   "));
-        QVERIFY(c.cmdConvert->isEnabled());
-        QTest::mouseClick(c.cmdConvert, Qt::LeftButton);
-        QCoreApplication::processEvents();
-        QVERIFY(c.cmdConvert->isEnabled() && c.txtPath->isEnabled());
-        QVERIFY(!c.lblProgress->isVisible());
-        QVERIFY(m_prompts.messages.isEmpty());
-        QCOMPARE(storedFolder(), m_folder->path());
-        QVERIFY(pageFilesIn(m_folder->path()).isEmpty());
-    }
-
-    // After a failed choice the box holds the prompt while the list keeps its names:
-    // the run stores that text and splits the names.
-    void runAfterAFailedChoice() {
-        writeTiff(path("a.tif"), 2);
-        m_prompts.pickerError = QStringLiteral("no dialog");
-        openWindow();
-        QTest::mouseClick(Controls(*m_window).cmdBrowse, Qt::LeftButton);
-        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
-        QCOMPARE(storedFolder(), QStringLiteral("Select a folder with '.TIF' files"));
-        QCOMPARE(pageFilesIn(m_folder->path()).size(), 2);
-    }
-
-    // Closing the window mid-run stops after the page in work and shows no box.
-    void closingDuringARunStops() {
-        for (int i = 0; i < 400; ++i)
-            writeTiff(path(QStringLiteral("f%1.tif").arg(i, 3, 10, QChar(u'0'))), 2);
-        openWindow();
-        connect(m_window.get(), &QWidget::windowTitleChanged, m_window.get(), [this] {
-            if (m_window->isVisible())
-                m_window->close();
-        });
-        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 20000);
-        const QStringList written = pageFilesIn(m_folder->path());
-        QCoreApplication::processEvents();
-        QCOMPARE(pageFilesIn(m_folder->path()), written);
-        QVERIFY2(written.size() < 800, qPrintable(QString::number(written.size())));
-        for (const QString& name : written)
-            QVERIFY2(tiffReadsCompletely(path(name)), qPrintable(name));
-        QVERIFY(m_prompts.messages.isEmpty());
-        QCOMPARE(storedFolder(), m_folder->path());
-    }
-
-private:
-    QString path(const QString& name) const { return m_folder->filePath(name); }
-
-    void openWindow() {
-        storeFolder(m_folder->path());
-        m_window = std::make_unique<frmMain>(m_prompts.prompts());
-        connect(m_window.get(), &QWidget::windowTitleChanged, this, [this](const QString& title) {
-            if (title.startsWith(QStringLiteral("Processing ")))
-                m_pages.append(Snapshot::of(*m_window));
-        });
-        connect(Controls(*m_window).ProgressBar1, &QProgressBar::valueChanged, this,
-                [this](int value) { m_barValues.append(value); });
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    void runOnce() {
-        openWindow();
-        QTest::mouseClick(Controls(*m_window).cmdConvert, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 20000);
-    }
-
-    static QStringList captions(const QList<Snapshot>& pages) {
-        QStringList result;
-        for (const Snapshot& page : pages)
-            result.append(page.caption);
-        return result;
-    }
-
-    std::optional<QTemporaryDir> m_folder;
-    std::unique_ptr<frmMain> m_window;
-    ScriptedPrompts m_prompts;
-    QList<Snapshot> m_pages;        // one per page shown, in order
-    QList<int> m_barValues;         // every value the bar took
-    QList<Snapshot> m_whileBoxOpen; // one per box
-};
-
-PLEXIFOLD_TEST_MAIN(BatchRunTest)
-#include "BatchRunTest.moc"

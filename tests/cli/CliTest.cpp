@@ -1,126 +1,133 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <csignal>
-#include <tiffio.h>
+#include <algorithm>
 
+#include "ChildProcess.h"
+#include "HardeningPaths.h"
+#include "LibtiffView.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using namespace plexifold::test;
+namespace fs = std::filesystem;
 
-CliRun runCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(PLEXIFOLD_SPLIT_BINARY), arguments);
-    process.waitForFinished(60000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
-bool isSinglePageTiff(const QString& path) {
-    return plexifold::test::countDirectories(path.toStdString()) == 1;
+ChildResult runCli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), kSplitBinary);
+    return runChild(arguments);
+}
+
+bool isSinglePageTiff(const std::string& path) {
+    return countDirectories(path) == 1;
 }
 
 TEST(Cli, AnswersHelpVersionAndUsageErrors) {
     struct Case {
-        QStringList arguments;
+        std::vector<std::string> arguments;
         int status;
         const char* expected;
     };
     for (const Case& c :
          {Case{{"--help"}, 0, "Usage: plexifold-split [options] PATH..."},
-          Case{{"--version"}, 0, "plexifold-split 1.00"}, Case{{}, 2, "no file or folder given"},
-          Case{{"--frobnicate", "x.tif"}, 2, "unknown option '--frobnicate'"}}) {
-        const CliRun run = runCli(c.arguments);
-        EXPECT_EQ(run.status, c.status) << c.expected;
-        EXPECT_TRUE((run.out + run.err).contains(QString::fromUtf8(c.expected)))
-            << run.out.toStdString() << run.err.toStdString();
+          Case{{"-h", "x.tif"}, 0, "  -n, --dry-run  print the page files"},
+          Case{{"--version"}, 0, "plexifold-split 1.00\n"}, Case{{}, 2, "no file or folder given"},
+          Case{{"--quiet", "-n"}, 2, "plexifold-split: no file or folder given\n"},
+          Case{{"--frobnicate", "x.tif"}, 2, "unknown option '--frobnicate'"},
+          Case{{"x.tif", "-z"}, 2, "unknown option '-z'\nTry 'plexifold-split --help'."},
+          Case{{"--", "--version"}, 1, "--version: no such file or folder"},
+          Case{{"-"}, 1, "plexifold-split: -: no such file or folder"}}) {
+        const ChildResult run = runCli(c.arguments);
+        EXPECT_EQ(run.exitCode, c.status) << c.expected;
+        EXPECT_TRUE(contains(run.out + run.err, c.expected)) << run.out << run.err;
     }
 }
 
 class CliFolder : public testing::Test {
 protected:
     void SetUp() override {
-        plexifold::test::writeMultipageTiff(path("a.tif").toStdString(), 3);
-        plexifold::test::writeMultipageTiff(path("B.TIFF").toStdString(), 12);
-        plexifold::test::writeMultipageTiff(path(".hidden.tif").toStdString(), 2);
-        plexifold::test::writeFileBytes(path("bad.tif").toStdString(), {'n', 'o', 'p', 'e'});
-        plexifold::test::writeFileBytes(path("notes.txt").toStdString(), {'x'});
+        writeMultipageTiff(path("a.tif"), 3);
+        writeMultipageTiff(path("B.TIFF"), 12);
+        writeMultipageTiff(path(".hidden.tif"), 2);
+        writeFileBytes(path("bad.tif"), {'n', 'o', 'p', 'e'});
+        writeFileBytes(path("notes.txt"), {'x'});
     }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    std::string path(const std::string& name) const { return m_dir.file(name); }
+    std::vector<std::string> files() const { return m_dir.names(); }
+    bool has(const std::string& name) const { return fs::exists(m_dir.path() / name); }
 
-    QTemporaryDir m_dir;
+    TempFolder m_dir;
 };
 
 TEST_F(CliFolder, SplitsEveryListedFileAndReportsTheBadOne) {
-    const CliRun run = runCli({m_dir.path()});
+    const ChildResult run = runCli({m_dir.path().string()});
 
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.contains("3 files, 15 pages written, 1 failed")) << run.out.toStdString();
-    EXPECT_TRUE(run.err.contains("plexifold-split: " + path("bad.tif") + ": not a TIFF file"))
-        << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(contains(run.out, "3 files, 15 pages written, 1 failed")) << run.out;
+    EXPECT_TRUE(contains(run.err, "plexifold-split: " + path("bad.tif") + ": not a TIFF file"))
+        << run.err;
     for (int page = 1; page <= 3; ++page)
-        EXPECT_TRUE(isSinglePageTiff(path(QStringLiteral("a_page_%1.tif").arg(page))));
+        EXPECT_TRUE(isSinglePageTiff(path("a_page_" + std::to_string(page) + ".tif")));
     for (int page = 1; page <= 12; ++page)
-        EXPECT_TRUE(
-            isSinglePageTiff(path(QStringLiteral("B_page_%1.TIFF").arg(page, 2, 10, QChar(u'0')))));
-    EXPECT_FALSE(files().contains(".hidden_page_1.tif"));
-    EXPECT_EQ(files().size(), 5 + 15);
+        EXPECT_TRUE(isSinglePageTiff(path(pageFileName("B", "TIFF", 12, page))));
+    EXPECT_FALSE(has(".hidden_page_1.tif"));
+    EXPECT_EQ(files().size(), 5u + 15u);
 }
 
 TEST_F(CliFolder, FilesGivenOneByOneSucceed) {
-    const CliRun run = runCli({"--quiet", path("a.tif"), path("B.TIFF")});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(files().size(), 5 + 15);
+    const ChildResult run = runCli({"--quiet", path("a.tif"), path("B.TIFF")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(files().size(), 5u + 15u);
+}
+
+// Names that hold "%" or letters of other scripts reach the output as they are.
+TEST_F(CliFolder, ShowsNamesAsTheyAre) {
+    for (const std::string name : {"a%2Fb.tif", "%1.tif", "Überweisungen 2026 日本.tif"}) {
+        writeMultipageTiff(path(name), 2);
+        const ChildResult run = runCli({path(name)});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, path(name) + ": 2 pages\n1 file, 2 pages written, 0 failed\n");
+    }
 }
 
 TEST_F(CliFolder, DryRunNamesThePagesAndWritesNothing) {
-    const CliRun run = runCli({"--dry-run", path("a.tif")});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const ChildResult run = runCli({"--dry-run", path("a.tif")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, path("a_page_1.tif") + "\n" + path("a_page_2.tif") + "\n" +
                            path("a_page_3.tif") + "\n");
-    EXPECT_EQ(files().size(), 5);
+    EXPECT_EQ(files().size(), 5u);
 }
 
 TEST_F(CliFolder, MissingPathFailsAndTheRestIsSplit) {
-    const CliRun run = runCli({path("gone.tif"), path("a.tif")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains(path("gone.tif") + ": no such file or folder"));
-    EXPECT_TRUE(run.out.contains("2 files, 3 pages written, 1 failed")) << run.out.toStdString();
+    const ChildResult run = runCli({path("gone.tif"), path("a.tif")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(contains(run.err, path("gone.tif") + ": no such file or folder"));
+    EXPECT_TRUE(contains(run.out, "2 files, 3 pages written, 1 failed")) << run.out;
 }
 
 TEST(CliInterrupt, StopsAfterThePageInWork) {
-    QTemporaryDir dir;
-    const QString source = dir.filePath("long.tif");
-    plexifold::test::writeMultipageTiff(source.toStdString(), 3000);
-    QProcess process;
-    process.start(QStringLiteral(PLEXIFOLD_SPLIT_BINARY), {source});
-    ASSERT_TRUE(process.waitForStarted());
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFile::exists(dir.filePath("long_page_0001.tif")) && clock.elapsed() < 30000 &&
-           !process.waitForFinished(1)) {
-    }
-    ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before the interrupt";
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    process.waitForFinished(60000);
-    EXPECT_EQ(process.exitCode(), 130);
-    const QStringList pages = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_LT(pages.size(), 3001);
-    for (const QString& page : pages) {
-        ASSERT_FALSE(page.startsWith('.')) << "temporary file left: " << page.toStdString();
+    TempFolder dir;
+    const std::string source = dir.file("long.tif");
+    writeMultipageTiff(source, 3000);
+    ChildProcess child({kSplitBinary, source});
+    child.start();
+    ASSERT_TRUE(waitWhileRunning(
+        child, [&] { return fs::exists(dir.path() / "long_page_0001.tif"); }, 30000))
+        << "the run ended before the interrupt";
+    child.interrupt();
+    const ChildResult run = child.finish();
+    EXPECT_EQ(run.exitCode, 130);
+    const std::vector<std::string> pages = dir.names();
+    EXPECT_LT(pages.size(), 3001u);
+    for (const std::string& page : pages) {
+        ASSERT_FALSE(page.starts_with('.')) << "temporary file left: " << page;
         if (page != "long.tif") {
-            EXPECT_TRUE(isSinglePageTiff(dir.filePath(page))) << page.toStdString();
+            EXPECT_TRUE(isSinglePageTiff(dir.file(page))) << page;
         }
     }
 }

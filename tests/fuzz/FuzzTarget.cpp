@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "FuzzCheck.h"
-#include "ScratchFolder.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr auto kMode = plexifold::fuzz::CheckMode::Save;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const plexifold::fuzz::ScratchFolder folder;
+    static const plexifold::test::TempFolder folder;
     const std::string broken = plexifold::fuzz::checkInput(data, size, folder.path(), kMode);
     if (!broken.empty()) {
         std::fprintf(stderr, "broken guarantee: %s\n", broken.c_str());

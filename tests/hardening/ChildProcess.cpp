@@ -78,6 +78,11 @@ void ChildProcess::start() {
         execChild(argv.data());
 }
 
+void ChildProcess::interrupt() {
+    if (m_pid > 0 && !m_reaped)
+        ::kill(m_pid, SIGINT);
+}
+
 bool ChildProcess::running() {
     if (m_reaped)
         return false;

@@ -33,6 +33,8 @@ public:
     void setFileSizeLimit(std::uint64_t bytes) { m_fileSizeLimit = bytes; }
 
     void start();
+    /// Sends the child SIGINT, as Ctrl-C in its terminal would.
+    void interrupt();
     /// True while the child has not ended.
     bool running();
     /// Waits for the end of the child and collects what it printed.

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "FuzzCheck.h"
-#include "ScratchFolder.h"
 #include "SeedCorpus.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 // Replays the fuzz targets' seeds and every input they ever found to break a
@@ -15,7 +15,7 @@ using namespace plexifold;
 namespace fs = std::filesystem;
 
 void expectCheckedClean(const std::vector<fs::path>& inputs) {
-    const fuzz::ScratchFolder scratch;
+    const test::TempFolder scratch;
     for (const fs::path& input : inputs) {
         const auto bytes = test::readFileBytes(input.string());
         EXPECT_EQ(fuzz::checkInput(bytes.data(), bytes.size(), scratch.path(),
@@ -26,7 +26,7 @@ void expectCheckedClean(const std::vector<fs::path>& inputs) {
 }
 
 TEST(FuzzRegression, SeedsPassTheChecks) {
-    const fuzz::ScratchFolder seeds;
+    const test::TempFolder seeds;
     const auto written = fuzz::writeSeedCorpus(seeds.path() / "seeds");
     ASSERT_GE(written.size(), 15u);
     expectCheckedClean(written);

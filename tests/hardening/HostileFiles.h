@@ -12,7 +12,7 @@ namespace plexifold::test {
 
 enum class Verdict {
     Refused, // the file is not loaded: no page is written
-    FailsAt, // pages before `page` are written, page `page` fails
+    FailsAt, // page `page` (to `lastFailing`) fails, every other page is written
     Splits,  // every page the chain reaches is written (bombs, loops, a cut chain)
 };
 
@@ -22,6 +22,7 @@ struct HostileFile {
     Verdict verdict;
     int page = 0;                // FailsAt: the failing page; Splits: the pages written (from 1)
     int pageCount = 0;           // pages the splitter sees, which sets the page file names
+    int lastFailing = 0;         // FailsAt: the last failing page, when more than one fails
     std::size_t stripBytes = 16; // each good page's first strip is pagePixels(page, stripBytes)
 };
 

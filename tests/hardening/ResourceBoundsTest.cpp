@@ -7,7 +7,7 @@
 #include "HardeningPaths.h"
 #include "LibtiffView.h"
 #include "PageChain.h"
-#include "ScratchFolder.h"
+#include "TempFolder.h"
 #include "TiffFixtures.h"
 
 // Oversized inputs: memory stays bounded and long directory chains are read in
@@ -27,7 +27,7 @@ protected:
         }
     }
 
-    plexifold::fuzz::ScratchFolder m_folder;
+    plexifold::test::TempFolder m_folder;
 };
 
 std::uint8_t stripByte(std::uint64_t strip) {

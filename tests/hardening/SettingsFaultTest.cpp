@@ -56,7 +56,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             const Controls c(window);
             QCOMPARE(c.txtPath->text(), QDir::toNativeSeparators(m_workingDir->path()));
-            QCOMPARE(window.File1().names(), QStringList{"doc.tif"});
+            QCOMPARE(listedNames(window), QStringList{"doc.tif"});
             QVERIFY(c.cmdConvert->isEnabled());
 
             c.cmdConvert->click();

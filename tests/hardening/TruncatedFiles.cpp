@@ -66,7 +66,7 @@ Built directoriesFirst() {
 }
 
 // What a file cut at `cut` bytes gives: the chain runs while directories are whole;
-// the first page of the chain whose strip is cut fails.
+// every page of the chain from the first whose strip is cut fails.
 HostileFile verdictOf(const Built& built, std::uint64_t cut) {
     int chain = 0;
     while (chain < kPages && built.pages[chain].directoryEnd <= cut)
@@ -75,7 +75,7 @@ HostileFile verdictOf(const Built& built, std::uint64_t cut) {
         return {{}, {}, Verdict::Refused};
     for (int page = 1; page <= chain; ++page)
         if (built.pages[page - 1].dataEnd > cut)
-            return {{}, {}, Verdict::FailsAt, page, chain};
+            return {{}, {}, Verdict::FailsAt, page, chain, chain};
     return {{}, {}, Verdict::Splits, chain, chain};
 }
 

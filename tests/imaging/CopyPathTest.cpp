@@ -6,6 +6,7 @@
 
 #include "HandMadePages.h"
 #include "OutputFile.h"
+#include "TiffFixtures.h"
 #include "TiffInspector.h"
 
 namespace plexifold::test {

@@ -5,6 +5,7 @@
 #include <tiffio.h>
 
 #include "HandMadePages.h"
+#include "TiffFixtures.h"
 #include "TiffInspector.h"
 
 namespace plexifold::test {

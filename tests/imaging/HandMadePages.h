@@ -5,7 +5,7 @@
 #include "PageImageDocument.h"
 #include "RawTiff.h"
 #include "TempFolder.h"
-#include "TiffFixtures.h"
+#include "FileBytes.h"
 
 // Small helpers for tests that build their source files with RawTiff.
 namespace plexifold::test {

@@ -47,6 +47,11 @@ class FolderPickerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QFile(m_folder.filePath(QStringLiteral("a.tif"))).open(QIODevice::WriteOnly));
+    }
+
     void cancelGivesEmpty() {
         QWidget owner;
         owner.show();
@@ -74,6 +79,44 @@ private slots:
         QCOMPARE(seen.directory, QDir::rootPath());
         QCOMPARE(result, folder.path());
     }
+
+    // A folder that is gone by the time the user presses OK is no folder.
+    void folderGoneOnOkGivesEmpty() {
+        QTemporaryDir folder;
+        QWidget owner;
+        owner.show();
+        Seen seen;
+        const QString result = browse(&owner, seen, [&](QFileDialog* d) {
+            d->setDirectory(folder.path());
+            QObject::connect(d, &QDialog::finished, [&] { folder.remove(); });
+            static_cast<QDialog*>(d)->accept();
+        });
+        QCOMPARE(result, QString());
+    }
+
+    void onlyExistingLocalFolders_data() {
+        QTest::addColumn<QUrl>("chosen");
+        QTest::addColumn<bool>("kept");
+        const QString here = m_folder.path();
+        QTest::newRow("local folder") << QUrl::fromLocalFile(here) << true;
+        QTest::newRow("root") << QUrl::fromLocalFile(QDir::rootPath()) << true;
+        QTest::newRow("network place") << QUrl(QStringLiteral("smb://server/share")) << false;
+        QTest::newRow("web address") << QUrl(QStringLiteral("https://example.org/scans")) << false;
+        QTest::newRow("file") << QUrl::fromLocalFile(here + QStringLiteral("/a.tif")) << false;
+        QTest::newRow("gone") << QUrl::fromLocalFile(here + QStringLiteral("/gone")) << false;
+        QTest::newRow("relative") << QUrl::fromLocalFile(QStringLiteral("sub")) << false;
+        QTest::newRow("nothing") << QUrl() << false;
+    }
+
+    void onlyExistingLocalFolders() {
+        QFETCH(QUrl, chosen);
+        QFETCH(bool, kept);
+        QVERIFY(QDir::setCurrent(m_folder.path()));
+        QCOMPARE(FileSystemFolderOf(chosen), kept ? chosen.toLocalFile() : QString());
+    }
+
+private:
+    QTemporaryDir m_folder;
 };
 
 QTEST_MAIN(FolderPickerTest)

@@ -1,75 +1,150 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <fstream>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "FileList.h"
+#include "PageNaming.h"
+#include "TempFolder.h"
 
 using namespace plexifold;
+namespace fs = std::filesystem;
 
 namespace {
 
-void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+const std::string kPattern = "*.tif;*.tiff";
+
+void touch(const fs::path& path) {
+    std::ofstream file(path);
+    ASSERT_TRUE(file) << Utf8Of(path);
 }
 
-const QString kPattern = QStringLiteral("*.tif;*.tiff");
+// `names` after the names of `shownOnWindows`: a leading dot hides a name on Linux only,
+// Windows hides by attribute.
+std::vector<std::string> listedNames(std::vector<std::string> shownOnWindows,
+                                     std::vector<std::string> names) {
+#ifdef _WIN32
+    names.insert(names.begin(), shownOnWindows.begin(), shownOnWindows.end());
+#else
+    (void)shownOnWindows;
+#endif
+    return names;
+}
+
+std::vector<std::string> namesOf(const FileList& list) {
+    std::vector<std::string> names;
+    for (const fs::path& name : list.names())
+        names.push_back(Utf8Of(name));
+    return names;
+}
 
 TEST(FileList, ListsMatchingFilesOnceSortedWithoutRegardToCase) {
-    QTemporaryDir dir;
-    for (const char* name :
-         {"b.TIFF", "a.tif", "C.Tif", ".hidden.tif", "notes.txt", "d.tif.bak", "Ä.tif", "e.tiff"})
-        touch(dir.filePath(QString::fromUtf8(name)));
-    QDir(dir.path()).mkdir("folder.tif");
-
-    FileList list;
-    ASSERT_TRUE(list.setPath(dir.path()));
-    list.setPattern(kPattern);
-
-    EXPECT_EQ(list.names(), (QStringList{"a.tif", "b.TIFF", "C.Tif", "e.tiff", "Ä.tif"}));
-    EXPECT_EQ(list.path(), QDir(dir.path()).canonicalPath());
-    EXPECT_EQ(list.filePath(0), list.path() + "/a.tif");
+    struct Case {
+        std::string pattern;
+        std::vector<const char*> files;
+        std::vector<std::string> listed;
+    };
+    for (const Case& c : {
+             Case{kPattern,
+                  {"b.TIFF", "a.tif", "C.Tif", ".hidden.tif", "notes.txt", "d.tif.bak", "Ä.tif",
+                   "e.tiff", "folder.tif/"},
+                  listedNames({".hidden.tif"}, {"a.tif", "b.TIFF", "C.Tif", "e.tiff", "Ä.tif"})},
+             Case{kPattern,
+                  {"Γ.tif", "β.TIF", "α.tif", "Б.tif", "а.tif"},
+                  {"α.tif", "β.TIF", "Γ.tif", "а.tif", "Б.tif"}},
+             Case{"ä*.tif;?.tif;;",
+                  {"Ärger.TIF", "ärger.txt", "x.tif", "xy.tif"},
+                  {"x.tif", "Ärger.TIF"}},
+             Case{"*.tif;*", {"one.tif", "two.txt"}, {"one.tif", "two.txt"}},
+         }) {
+        SCOPED_TRACE(c.pattern);
+        test::TempFolder dir;
+        for (const std::string name : c.files) {
+            if (name.ends_with('/'))
+                fs::create_directory(dir.path() / PathFromUtf8(name));
+            else
+                touch(dir.path() / PathFromUtf8(name));
+        }
+        FileList list;
+        ASSERT_TRUE(list.setPath(dir.path()));
+        list.setPattern(c.pattern);
+        EXPECT_EQ(namesOf(list), c.listed);
+        EXPECT_EQ(list.path(), fs::canonical(dir.path()));
+        EXPECT_EQ(list.filePath(0), list.path() / PathFromUtf8(c.listed.front()));
+    }
 }
 
-TEST(FileList, ReadsTheDiskOnlyWhenSet) {
-    QTemporaryDir dir;
-    touch(dir.filePath("a.tif"));
+#ifdef _WIN32
+// Hidden and system files are left out; a leading dot hides nothing here.
+TEST(FileList, LeavesOutHiddenAndSystemFiles) {
+    test::TempFolder dir;
+    for (const char* name : {"hidden.tif", "system.tif", "shown.tif", ".dot.tif"})
+        touch(dir.path() / name);
+    SetFileAttributesW((dir.path() / "hidden.tif").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((dir.path() / "system.tif").c_str(), FILE_ATTRIBUTE_SYSTEM);
     FileList list;
     list.setPattern(kPattern);
     ASSERT_TRUE(list.setPath(dir.path()));
-    touch(dir.filePath("b.tif"));
-    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(namesOf(list), (std::vector<std::string>{".dot.tif", "shown.tif"}));
+}
+#else
+// A name that is not UTF-8 is listed and reaches its file unchanged.
+TEST(FileList, KeepsNamesThatAreNotText) {
+    test::TempFolder dir;
+    const fs::path name = std::string("scan\xff.tif");
+    touch(dir.path() / name);
+    FileList list;
+    list.setPattern(kPattern);
     ASSERT_TRUE(list.setPath(dir.path()));
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_TRUE(fs::exists(PathFromUtf8(Utf8Of(list.filePath(0)))));
+}
+#endif
+
+TEST(FileList, ReadsTheDiskOnlyWhenSet) {
+    test::TempFolder dir;
+    touch(dir.path() / "a.tif");
+    FileList list;
+    list.setPattern(kPattern);
+    ASSERT_TRUE(list.setPath(dir.path()));
+    touch(dir.path() / "b.tif");
+    EXPECT_EQ(list.count(), 1);
+    ASSERT_TRUE(list.setPath(dir.path() / "." / ""));
     EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.path(), fs::canonical(dir.path()));
 }
 
 TEST(FileList, KeepsItsFolderWhenTheNewOneIsNoFolder) {
-    QTemporaryDir dir;
-    touch(dir.filePath("a.tif"));
+    test::TempFolder dir;
+    touch(dir.path() / "a.tif");
     FileList list;
-    EXPECT_EQ(list.path(), QDir::currentPath());
+    EXPECT_EQ(list.path(), fs::current_path());
     list.setPattern(kPattern);
     ASSERT_TRUE(list.setPath(dir.path()));
-    for (const QString& bad : {QString(), dir.filePath("gone"), dir.filePath("a.tif"),
-                               QStringLiteral("Select a folder with '.TIF' files")}) {
-        EXPECT_FALSE(list.setPath(bad)) << bad.toStdString();
-        EXPECT_EQ(list.names(), QStringList{"a.tif"});
+    for (const fs::path& bad : {fs::path(), dir.path() / "gone", dir.path() / "a.tif",
+                                fs::path("Select a folder with '.TIF' files")}) {
+        EXPECT_FALSE(list.setPath(bad)) << Utf8Of(bad);
+        EXPECT_EQ(namesOf(list), std::vector<std::string>{"a.tif"});
+        EXPECT_EQ(list.path(), fs::canonical(dir.path()));
     }
 }
 
 TEST(FileList, RootEndsInASeparator) {
     FileList list;
-    ASSERT_TRUE(list.setPath("/"));
-    EXPECT_EQ(list.path(), "/");
-    EXPECT_EQ(list.filePath(-1), "/");
+    const fs::path root = fs::current_path().root_path();
+    ASSERT_TRUE(list.setPath(root));
+    EXPECT_EQ(list.path(), root);
+    EXPECT_EQ(list.filePath(-1), root);
 }
 
 TEST(FileList, HoldsManyFiles) {
-    QTemporaryDir dir;
-    for (int i = 0; i < 40000; ++i)
-        touch(dir.filePath(QStringLiteral("f%1.tif").arg(i, 5, 10, QChar(u'0'))));
+    test::TempFolder dir;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string number = std::to_string(100000 + i).substr(1);
+        touch(dir.path() / ("f" + number + ".tif"));
+    }
     FileList list;
     ASSERT_TRUE(list.setPath(dir.path()));
     list.setPattern(kPattern);

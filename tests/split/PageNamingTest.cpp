@@ -18,15 +18,22 @@ void PrintTo(const NameCase& c, std::ostream* os) {
     *os << '"' << c.path << '"';
 }
 
+// File titles of 499 UTF-16 units are the longest handed out; "😀" takes two.
+const std::string kBase499 = std::string(495, 'a');
+const std::string kTitle499 = kBase499 + ".tif";
+const std::string kTitle500 = std::string(494, 'a') + "\xF0\x9F\x98\x80" + ".tif";
+const std::string kPath499 = "/s/" + kTitle499;
+const std::string kPath500 = "/s/" + kTitle500;
+
 class PathParts : public testing::TestWithParam<NameCase> {};
 
 TEST_P(PathParts, TakesThePathApartByItsFileName) {
     const NameCase& c = GetParam();
-    const QString path = QString::fromUtf8(c.path);
-    EXPECT_EQ(FileTitleOf(path), QString::fromUtf8(c.title));
-    EXPECT_EQ(FolderOf(path), QString::fromUtf8(c.folder));
-    EXPECT_EQ(ExtensionOf(path), QString::fromUtf8(c.extension));
-    EXPECT_EQ(BaseNameOf(path), QString::fromUtf8(c.base));
+    const std::filesystem::path path = PathFromUtf8(c.path);
+    EXPECT_EQ(Utf8Of(FileTitleOf(path)), c.title);
+    EXPECT_EQ(Utf8Of(FolderOf(path)), c.folder);
+    EXPECT_EQ(Utf8Of(ExtensionOf(path)), c.extension);
+    EXPECT_EQ(Utf8Of(BaseNameOf(path)), c.base);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,26 +48,28 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"doc.tif", "doc.tif", "", "tif", "doc"}, NameCase{"/scans/", "", "", "", ""},
         NameCase{"", "", "", "", ""},
         NameCase{"/сканы/документ.tif", "документ.tif", "/сканы/", "tif", "документ"},
-        NameCase{"/スキャン/文書 1.tiff", "文書 1.tiff", "/スキャン/", "tiff", "文書 1"}),
+        NameCase{"/スキャン/文書 1.tiff", "文書 1.tiff", "/スキャン/", "tiff", "文書 1"},
+        NameCase{"/web/%1%2.tif", "%1%2.tif", "/web/", "tif", "%1%2"},
+        NameCase{kPath499.c_str(), kTitle499.c_str(), "/s/", "tif", kBase499.c_str()},
+        NameCase{kPath500.c_str(), "", "", "", ""}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::to_string(info.index); });
 
 TEST(PageNumberText, FillsToTheDigitsOfTheTotal) {
     struct Case {
-        qint32 total, page;
+        std::int32_t total, page;
         const char* text;
     };
     for (const Case& c :
          {Case{1, 1, "1"}, Case{9, 9, "9"}, Case{10, 1, "01"}, Case{12, 3, "03"},
           Case{99, 99, "99"}, Case{100, 7, "007"}, Case{1000, 1, "0001"}, Case{1000, 1000, "1000"},
           Case{5, 12, "12"}, Case{2147483647, 1, "0000000001"}})
-        EXPECT_EQ(PageNumberText(c.total, c.page), QString::fromUtf8(c.text))
-            << c.total << " " << c.page;
+        EXPECT_EQ(PageNumberText(c.total, c.page), c.text) << c.total << " " << c.page;
 }
 
 TEST(PageFilePath, BuildsEachPageName) {
     struct Case {
         const char* path;
-        qint32 total, page;
+        std::int32_t total, page;
         const char* name;
     };
     for (const Case& c : {
@@ -74,9 +83,9 @@ TEST(PageFilePath, BuildsEachPageName) {
              Case{"/x.tif/x.tif", 2, 2, "/x.tif/x_page_2.tif"},
              Case{"/scans/noext", 2, 1, "/scans/noext_page_1"},
              Case{"/σάρωση/έγγραφο.tif", 10, 10, "/σάρωση/έγγραφο_page_10.tif"},
+             Case{"/web/a%2Fb.tif", 12, 3, "/web/a%2Fb_page_03.tif"},
          })
-        EXPECT_EQ(PageFilePath(QString::fromUtf8(c.path), c.total, c.page),
-                  QString::fromUtf8(c.name));
+        EXPECT_EQ(Utf8Of(PageFilePath(PathFromUtf8(c.path), c.total, c.page)), c.name);
 }
 
 } // namespace

@@ -1,72 +1,74 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <tiffio.h>
+#include <algorithm>
 
+#include "FileBytes.h"
+#include "GreyPages.h"
+#include "PageNaming.h"
+#include "RawTiff.h"
 #include "SplitFile.h"
-#include "TiffFixtures.h"
+#include "TempFolder.h"
 
 using namespace plexifold;
+namespace fs = std::filesystem;
 
 namespace {
 
 // Records every report of the splitter.
 struct RecordingProgress : SplitProgress {
-    qint32 pageCount = -1;
-    QStringList texts;
-    QList<qint32> values;
+    std::int32_t pageCount = -1;
+    std::vector<std::string> texts;
+    std::vector<std::int32_t> values;
     int ends = 0;
 
-    void begin(qint32 count) override { pageCount = count; }
-    void page(const QString& text, qint32 value) override {
-        texts.append(text);
-        values.append(value);
+    void begin(std::int32_t count) override { pageCount = count; }
+    void page(const std::string& text, std::int32_t value) override {
+        texts.push_back(text);
+        values.push_back(value);
     }
     void end() override { ++ends; }
 };
 
-int directoriesIn(const QString& path) {
-    return test::countDirectories(path.toStdString());
-}
-
 class SplitFileTest : public testing::Test {
 protected:
-    QTemporaryDir m_dir;
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QStringList entries() const {
-        return QDir(m_dir.path())
-            .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    test::TempFolder m_dir;
+    fs::path path(const std::string& name) const { return m_dir.path() / PathFromUtf8(name); }
+    int directoriesIn(const std::string& name) const { return test::countPages(path(name)); }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names = m_dir.names();
+        std::ranges::sort(names);
+        return names;
     }
 };
 
 TEST_F(SplitFileTest, WritesEveryPageAndReportsEachOne) {
-    test::writeMultipageTiff(path("doc.tif").toStdString(), 12);
+    test::writeGreyPages(path("doc.tif"), 12);
     RecordingProgress progress;
     SplitOutcome outcome;
 
-    ASSERT_TRUE(SplitFile(path("doc.tif"), progress, &outcome)) << outcome.reason.toStdString();
+    ASSERT_TRUE(SplitFile(path("doc.tif"), progress, &outcome)) << outcome.reason;
 
     EXPECT_EQ(progress.pageCount, 12);
-    EXPECT_EQ(progress.texts.first(), "Processing doc.tif (1 from 12)");
-    EXPECT_EQ(progress.texts.last(), "Processing doc.tif (12 from 12)");
-    EXPECT_EQ(progress.values, (QList<qint32>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(progress.texts.front(), "Processing doc.tif (1 from 12)");
+    EXPECT_EQ(progress.texts.back(), "Processing doc.tif (12 from 12)");
+    EXPECT_EQ(progress.values, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     EXPECT_EQ(progress.ends, 1);
     EXPECT_EQ(outcome.pagesWritten, 12);
-    EXPECT_TRUE(outcome.reason.isEmpty());
+    EXPECT_TRUE(outcome.reason.empty());
     for (int page = 1; page <= 12; ++page)
-        EXPECT_EQ(
-            directoriesIn(path(QStringLiteral("doc_page_%1.tif").arg(page, 2, 10, QChar(u'0')))),
-            1);
-    EXPECT_EQ(entries().size(), 13);
+        EXPECT_EQ(directoriesIn("doc_page_" + PageNumberText(12, page) + ".tif"), 1);
+    EXPECT_EQ(entries().size(), 13u);
 }
 
-TEST_F(SplitFileTest, SinglePageKeepsTheExtension) {
-    test::writeMultipageTiff(path("one.TIFF").toStdString(), 1);
-    RecordingProgress progress;
-    ASSERT_TRUE(SplitFile(path("one.TIFF"), progress));
-    EXPECT_EQ(directoriesIn(path("one_page_1.TIFF")), 1);
-    EXPECT_EQ(progress.texts, QStringList{"Processing one.TIFF (1 from 1)"});
+// A name is shown as it is, whatever it holds.
+TEST_F(SplitFileTest, SinglePageKeepsTheNameAndExtension) {
+    for (const std::string name : {"one.TIFF", "a%2Fb.tif", "%1.tif", "Überweisungen 日本.tif"}) {
+        test::writeGreyPages(path(name), 1);
+        RecordingProgress progress;
+        ASSERT_TRUE(SplitFile(path(name), progress)) << name;
+        EXPECT_EQ(directoriesIn(Utf8Of(PageFilePath(PathFromUtf8(name), 1, 1))), 1) << name;
+        EXPECT_EQ(progress.texts, std::vector<std::string>{"Processing " + name + " (1 from 1)"});
+    }
 }
 
 TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
@@ -77,58 +79,108 @@ TEST_F(SplitFileTest, RefusedFileWritesNothingAndShowsNoProgress) {
     for (const Case& c : {Case{"empty.tif", {}}, Case{"text.tif", {'h', 'e', 'l', 'l', 'o', '\n'}},
                           Case{"magic.tif", {'I', 'I', 42, 0}},
                           Case{"nopages.tif", {'I', 'I', 42, 0, 0, 0, 0, 0}}}) {
-        test::writeFileBytes(path(c.name).toStdString(), c.bytes);
+        test::writeFileBytes(path(c.name), c.bytes);
         RecordingProgress progress;
         SplitOutcome outcome;
         EXPECT_FALSE(SplitFile(path(c.name), progress, &outcome)) << c.name;
-        EXPECT_FALSE(outcome.reason.isEmpty()) << c.name;
+        EXPECT_FALSE(outcome.reason.empty()) << c.name;
         EXPECT_EQ(progress.pageCount, -1) << c.name;
-        EXPECT_TRUE(progress.texts.isEmpty()) << c.name;
+        EXPECT_TRUE(progress.texts.empty()) << c.name;
     }
-    EXPECT_EQ(entries().size(), 4);
+    EXPECT_EQ(entries().size(), 4u);
 }
 
-TEST_F(SplitFileTest, FailureAtPageFiveKeepsTheEarlierPagesAndNothingElse) {
-    test::writeMultipageTiff(path("doc.tif").toStdString(), 12);
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("doc_page_05.tif"));
+// A page that cannot be written costs only itself; the reason names the first three.
+TEST_F(SplitFileTest, PagesThatCannotBeWrittenAreLeftOutAndTheRestWritten) {
+    struct Case {
+        std::vector<int> blocked;
+        std::string reason;
+    };
+    const std::string why = ": cannot write ";
+    for (const Case& c : {
+             Case{{5}, "page 5 of 12 not written" + why},
+             Case{{1, 12}, "page 1 of 12 not written" + why},
+             Case{{2, 3, 5, 7, 9}, "and 2 more"},
+         }) {
+        test::TempFolder dir;
+        const fs::path source = dir.path() / "doc.tif";
+        test::writeGreyPages(source, 12);
+        std::vector<std::string> expected = {"doc.tif"};
+        for (int page = 1; page <= 12; ++page) {
+            const std::string name = "doc_page_" + PageNumberText(12, page) + ".tif";
+            expected.push_back(name);
+            if (std::ranges::count(c.blocked, page))
+                fs::create_directory(dir.path() / name);
+        }
+        RecordingProgress progress;
+        SplitOutcome outcome;
+
+        EXPECT_FALSE(SplitFile(source, progress, &outcome)) << c.reason;
+
+        EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+        EXPECT_EQ(std::ranges::count(outcome.reason, ';'), std::min<int>(c.blocked.size(), 4) - 1)
+            << outcome.reason;
+        EXPECT_EQ(outcome.pagesFailed, static_cast<int>(c.blocked.size()));
+        EXPECT_EQ(outcome.pagesWritten, 12 - outcome.pagesFailed);
+        EXPECT_EQ(progress.values.size(), 12u);
+        EXPECT_EQ(progress.ends, 1);
+        std::vector<std::string> names = dir.names();
+        std::ranges::sort(names);
+        EXPECT_EQ(names, expected);
+        for (const std::string& name : expected) {
+            if (name != "doc.tif" && !fs::is_directory(dir.path() / name)) {
+                EXPECT_EQ(test::countPages(dir.path() / name), 1) << name;
+            }
+        }
+    }
+}
+
+// A damaged page is named with imaging's reason; the pages around it are written.
+TEST_F(SplitFileTest, DamagedPageIsNamedAndTheOthersWritten) {
+    test::RawTiff tiff;
+    const std::uint64_t data = tiff.append(std::vector<std::uint8_t>(16, 0x33));
+    const std::uint64_t third = tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}));
+    const std::uint64_t second = tiff.addDirectory(tiff.greyPage(4, 4, {1u << 20}, {16}), third);
+    tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(4, 4, {data}, {16}), second));
+    test::writeFileBytes(path("doc.tif"), tiff.data());
     RecordingProgress progress;
     SplitOutcome outcome;
 
     EXPECT_FALSE(SplitFile(path("doc.tif"), progress, &outcome));
 
-    EXPECT_EQ(outcome.pagesWritten, 4);
-    ASSERT_FALSE(progress.values.isEmpty());
-    EXPECT_TRUE(outcome.reason.contains("doc_page_05.tif")) << outcome.reason.toStdString();
-    EXPECT_EQ(progress.values.last(), 5);
-    EXPECT_EQ(progress.texts.last(), "Processing doc.tif (5 from 12)");
-    EXPECT_EQ(progress.ends, 0);
-    for (int page = 1; page <= 4; ++page)
-        EXPECT_EQ(directoriesIn(path(QStringLiteral("doc_page_0%1.tif").arg(page))), 1);
-    EXPECT_EQ(entries(), (QStringList{"doc.tif", "doc_page_01.tif", "doc_page_02.tif",
-                                      "doc_page_03.tif", "doc_page_04.tif", "doc_page_05.tif"}));
-    EXPECT_TRUE(QFileInfo(path("doc_page_05.tif")).isDir());
+    EXPECT_TRUE(outcome.reason.starts_with("page 2 of 3 not written: ")) << outcome.reason;
+    EXPECT_NE(outcome.reason.find("past the end of the file"), std::string::npos) << outcome.reason;
+    EXPECT_EQ(outcome.reason.find("page 2:"), std::string::npos) << outcome.reason;
+    EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_3.tif"}));
 }
 
-TEST_F(SplitFileTest, StopRequestEndsBeforeTheNextPage) {
-    test::writeMultipageTiff(path("doc.tif").toStdString(), 3);
-    struct StopAfterFirst : RecordingProgress {
+TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
+    test::writeGreyPages(path("doc.tif"), 4);
+    fs::create_directory(path("doc_page_1.tif"));
+    struct StopAtSecond : RecordingProgress {
         std::atomic<bool> stop{false};
-        void saved(qint32, quint64) override { stop = true; }
+        void page(const std::string& text, std::int32_t value) override {
+            RecordingProgress::page(text, value);
+            stop = value == 2;
+        }
     } progress;
     SplitOutcome outcome;
     EXPECT_FALSE(SplitFile(path("doc.tif"), progress, &outcome, &progress.stop));
     EXPECT_EQ(outcome.pagesWritten, 1);
-    EXPECT_EQ(entries(), (QStringList{"doc.tif", "doc_page_1.tif"}));
+    EXPECT_EQ(outcome.pagesFailed, 1);
+    EXPECT_TRUE(outcome.reason.ends_with("; stopped before page 3")) << outcome.reason;
+    EXPECT_EQ(progress.ends, 0);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_2.tif"}));
 }
 
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
-    test::writeMultipageTiff(path("scan.tif").toStdString(), 10);
-    QStringList pages;
+    test::writeGreyPages(path("scan.tif"), 10);
+    std::vector<fs::path> pages;
     ASSERT_TRUE(PlanPageFiles(path("scan.tif"), pages));
-    ASSERT_EQ(pages.size(), 10);
-    EXPECT_EQ(pages.first(), path("scan_page_01.tif"));
-    EXPECT_EQ(pages.last(), path("scan_page_10.tif"));
-    EXPECT_EQ(entries(), QStringList{"scan.tif"});
+    ASSERT_EQ(pages.size(), 10u);
+    EXPECT_EQ(pages.front(), path("scan_page_01.tif"));
+    EXPECT_EQ(pages.back(), path("scan_page_10.tif"));
+    EXPECT_EQ(entries(), std::vector<std::string>{"scan.tif"});
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "TiffFixtures.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <tiffio.h>
@@ -204,17 +202,6 @@ int countDirectories(const std::string& path) {
     while (TIFFReadDirectory(tif.get()))
         ++count;
     return count;
-}
-
-std::vector<std::uint8_t> readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace plexifold::test

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
+
 // Writes TIFF files for tests with libtiff, the independent reader and writer.
 namespace plexifold::test {
 
@@ -44,11 +46,5 @@ void writeMultipageTiff(const std::string& path, int pageCount, const FileSpec& 
 
 /// How many directories libtiff finds in the chain of `path`; -1 when it cannot open it.
 int countDirectories(const std::string& path);
-
-/// The whole content of a file.
-std::vector<std::uint8_t> readFileBytes(const std::string& path);
-
-/// Writes `bytes` to `path`, replacing it.
-void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 } // namespace plexifold::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace plexifold::app {
+
+enum class Control { txtPath, cmdBrowse, cmdConvert };
+enum class MessageIcon { Information, Exclamation, Warning };
+
+// What the label, the caption and the bar show of a run.
+struct ProgressState {
+    std::string text;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 100;
+    std::int32_t value = 0;
+};
+
+// What the window's rules ask of a window; every call but post() is made on the window's thread.
+class WindowView {
+public:
+    virtual ~WindowView() = default;
+    virtual void setCaption(const std::string& text) = 0;
+    virtual std::string pathText() const = 0;
+    virtual void setPathText(const std::string& text) = 0; // UTF-8; the view does not call back
+    virtual void setEnabled(Control control, bool enabled) = 0;
+    virtual void setProgressVisible(bool visible) = 0; // lblProgress
+    /// Label text, caption, bar range and value; repainted at once.
+    virtual void showProgress(const ProgressState& state) = 0;
+    /// Modal box titled "Plexifold" with one OK button.
+    virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
+    /// Modal picker; "" on cancel or when no file-system folder was chosen.
+    virtual std::string browseForFolder(const std::string& prompt) = 0;
+    virtual std::string readSetting() = 0;                  // DEFAULT_PATH, "" when none
+    virtual void writeSetting(const std::string& text) = 0; // silent on failure
+    /// Runs `task` on the window's thread after `delay`; callable from any thread.
+    virtual void post(std::function<void()> task, std::chrono::milliseconds delay = {}) = 0;
+};
+
+} // namespace plexifold::app

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// What the command line needs of its operating system, one file per system
+// (Console_posix.cpp, Console_win32.cpp). Each also holds the program's entry
+// point, which hands the arguments over as UTF-8 and prints UTF-8.
+namespace plexifold::cli {
+
+/// The program's body; `arguments` are those after the program's name, in UTF-8.
+int runSplit(const std::vector<std::string>& arguments);
+
+/// Whether `stream` writes to a terminal that can redraw a line.
+bool isTerminal(std::FILE* stream);
+
+/// Sets `stop` when the user interrupts the program (Ctrl-C) or it is asked to end.
+void installStopHandler(std::atomic<bool>& stop);
+
+} // namespace plexifold::cli

@@ -1,0 +1,36 @@
+#include <csignal>
+#include <unistd.h>
+
+#include "Console.h"
+
+namespace plexifold::cli {
+namespace {
+
+std::atomic<bool>* g_stop = nullptr;
+
+extern "C" void requestStop(int) {
+    if (g_stop)
+        g_stop->store(true);
+}
+
+} // namespace
+
+bool isTerminal(std::FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
+void installStopHandler(std::atomic<bool>& stop) {
+    g_stop = &stop;
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace plexifold::cli
+
+// Arguments and file names are bytes here, passed on unchanged.
+int main(int argc, char** argv) {
+    return plexifold::cli::runSplit(std::vector<std::string>(argv + 1, argv + argc));
+}

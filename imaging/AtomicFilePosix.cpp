@@ -1,0 +1,194 @@
+#include "AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+#include "TiffError.h"
+
+namespace plexifold::imaging {
+namespace {
+
+std::atomic<bool> namedOnly{false};
+
+std::string randomSuffix() {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    std::string suffix(6, ' ');
+    for (char& c : suffix)
+        c = letters[pick(random)];
+    return suffix;
+}
+
+std::string folderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path().string() : std::string(".");
+}
+
+// An unnamed file is linked in through its /proc entry (linkat with AT_EMPTY_PATH would
+// need a privilege), so it is used only where /proc is there.
+bool unnamedFilesUsable() {
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable && !namedOnly.load();
+}
+
+} // namespace
+
+// Written as a file with no name in the target's folder (O_TMPFILE) and linked in by
+// commit(): at the target when nothing is there, else under a temporary name
+// (".NAME.XXXXXX") renamed over the target. Where the file system cannot make unnamed
+// files, the temporary name is used from the start. Permissions follow the umask.
+// Temporary names are used relative to the folder, held open, so that they are removed
+// even when the folder moves meanwhile.
+struct AtomicFile::System {
+    explicit System(const std::filesystem::path& target);
+    ~System();
+
+    void commit();
+    bool openUnnamed();
+    void openNamed();
+    void openFolder();
+    bool linkAtTarget();
+    void linkUnderTemporaryName();
+    void closeFile();
+    [[noreturn]] void fail(int error) const;
+    int folderFd() const { return static_cast<int>(m_folder.m_native); }
+
+    std::filesystem::path m_target;
+    std::string m_name;      // the target's file name
+    FileHandle m_folder;     // opened for temporary names only
+    std::string m_temporary; // the temporary name in the folder; "" while the file has none
+    std::string m_procPath;  // "/proc/self/fd/N" of an unnamed file
+    FileHandle m_file;
+    bool m_committed = false;
+};
+
+AtomicFile::AtomicFile(const std::filesystem::path& target)
+    : m_target(target), m_system(std::make_unique<System>(target)) {}
+
+AtomicFile::~AtomicFile() = default;
+
+const FileHandle& AtomicFile::file() const {
+    return m_system->m_file;
+}
+
+void AtomicFile::commit() {
+    m_system->commit();
+}
+
+void AtomicFile::useNamedFilesForTesting(bool named) {
+    namedOnly = named;
+}
+
+AtomicFile::System::System(const std::filesystem::path& target)
+    : m_target(target), m_name(target.filename().string()) {
+    if (m_name.empty())
+        fail(EISDIR);
+    if (!openUnnamed())
+        openNamed();
+}
+
+AtomicFile::System::~System() {
+    if (!m_committed && !m_temporary.empty())
+        ::unlinkat(folderFd(), m_temporary.c_str(), 0);
+}
+
+void AtomicFile::System::commit() {
+    if (m_temporary.empty()) {
+        if (linkAtTarget()) {
+            try {
+                closeFile();
+            } catch (const TiffError&) {
+                ::unlink(m_target.c_str()); // published already: it must not stay there
+                throw;
+            }
+            m_committed = true;
+            return;
+        }
+        openFolder();
+        linkUnderTemporaryName();
+    }
+    closeFile();
+    if (::renameat(folderFd(), m_temporary.c_str(), folderFd(), m_name.c_str()) != 0)
+        fail(errno);
+    m_committed = true;
+}
+
+bool AtomicFile::System::openUnnamed() {
+    if (!unnamedFilesUsable())
+        return false;
+    int fd;
+    do
+        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        m_file = FileHandle(fd, m_target.string());
+        m_procPath = "/proc/self/fd/" + std::to_string(fd);
+        return true;
+    }
+    // Kernels and file systems without unnamed files say so in one of these ways.
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+        return false;
+    fail(errno);
+}
+
+void AtomicFile::System::openNamed() {
+    openFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        const int fd =
+            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_file = FileHandle(fd, m_target.string());
+            m_temporary = name;
+            return;
+        }
+        if (errno != EEXIST && errno != EINTR)
+            fail(errno);
+    }
+    fail(EEXIST);
+}
+
+void AtomicFile::System::openFolder() {
+    const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    m_folder = FileHandle(fd, folderOf(m_target));
+}
+
+// Links the unnamed file at the target; false when something is there already.
+bool AtomicFile::System::linkAtTarget() {
+    if (::linkat(AT_FDCWD, m_procPath.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        fail(errno);
+    return false;
+}
+
+void AtomicFile::System::linkUnderTemporaryName() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + m_name + "." + randomSuffix();
+        if (::linkat(AT_FDCWD, m_procPath.c_str(), folderFd(), name.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            m_temporary = name;
+            return;
+        }
+        if (errno != EEXIST)
+            fail(errno);
+    }
+    fail(EEXIST);
+}
+
+void AtomicFile::System::closeFile() {
+    if (const int error = m_file.close())
+        fail(error);
+}
+
+void AtomicFile::System::fail(int error) const {
+    throw TiffError("cannot write " + m_target.string() + ": " + std::strerror(error));
+}
+
+} // namespace plexifold::imaging

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FileList.h"
+#include "PageNaming.h"
+
+// Small helpers shared by the tests of the window's rules.
+namespace plexifold::test {
+
+inline const std::string kPrompt = "Select a folder with '.TIF' files";
+inline const std::string kWarning = "This folder does not contain '.TIF' files";
+
+/// The display text of `path`, as the window shows it.
+inline std::string text(const std::filesystem::path& path) {
+    return Utf8Of(path);
+}
+
+/// Creates empty files with the given names (UTF-8) in `folder`.
+inline void touchFiles(const std::filesystem::path& folder, const std::vector<std::string>& names) {
+    for (const auto& name : names)
+        std::ofstream(folder / PathFromUtf8(name)).put('\0');
+}
+
+/// The names the list holds, in its order.
+inline std::vector<std::string> names(const FileList& list) {
+    std::vector<std::string> result;
+    for (int i = 0; i < list.count(); ++i)
+        result.push_back(Utf8Of(list.name(i)));
+    return result;
+}
+
+} // namespace plexifold::test
