@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ArrayReader.h"
-#include "DataPlacer.h"
 #include "TiffError.h"
 #include "TiffSource.h"
 
@@ -13,14 +12,12 @@ namespace plexifold::imaging {
 DataWalker::DataWalker(const TiffSource& source, const PagePlan& plan)
     : m_source(source), m_plan(plan) {}
 
-std::uint64_t DataWalker::walk(const Visitor& visit) {
-    DataPlacer placer(m_plan.dataStart);
+void DataWalker::walk(const Visitor& visit) {
     for (const DataGroup& group : m_plan.groups)
-        walkGroup(group, placer, visit);
-    return placer.end();
+        walkGroup(group, visit);
 }
 
-void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Visitor& visit) {
+void DataWalker::walkGroup(const DataGroup& group, const Visitor& visit) {
     const PlannedDirectory& directory = m_plan.directories[group.directory];
     const std::string where = m_plan.where(group.directory);
     ArrayReader offsets(m_source, directory.entries[group.offsets].source, where);
@@ -32,40 +29,21 @@ void DataWalker::walkGroup(const DataGroup& group, DataPlacer& placer, const Vis
         static_cast<std::size_t>(std::min<std::uint64_t>(ArrayReader::ChunkSize, offsets.size()));
     std::vector<std::uint64_t> offsetChunk(chunk);
     std::vector<std::uint64_t> lengthChunk(chunk);
-    std::vector<std::uint64_t> runs(chunk);
     std::vector<DataRange> ranges(chunk);
     std::uint64_t first = 0;
     while (const std::size_t n = offsets.read(offsetChunk.data(), offsetChunk.size())) {
         if (lengths && lengths->read(lengthChunk.data(), n) != n)
-            throw TiffError(m_plan.where(group.directory) + ": too few byte counts");
+            throw TiffError(where + ": too few byte counts");
         for (std::size_t i = 0; i < n; ++i) {
             if (!lengths)
                 lengthChunk[i] = tableLength(group, offsetChunk[i], first + i);
             if (lengthChunk[i] > m_source.size() ||
                 offsetChunk[i] > m_source.size() - lengthChunk[i])
                 pastEnd(group, first + i);
-        }
-        measureRuns(offsetChunk.data(), lengthChunk.data(), n, runs.data());
-        for (std::size_t i = 0; i < n; ++i) {
-            const DataPlacer::Place place = placer.place(offsetChunk[i], lengthChunk[i], runs[i]);
-            ranges[i] = {offsetChunk[i], lengthChunk[i], place.offset, place.repeated};
-            // Checked at each range, so that the sum cannot overflow either.
-            if (placer.end() > TiffLimits::maxPageFileSize(m_source.size()))
-                throw TiffError(m_plan.where(group.directory) +
-                                ": its strips or tiles overlap too much to be copied; the file "
-                                "looks damaged");
+            ranges[i] = {offsetChunk[i], lengthChunk[i]};
         }
         visit(group, first, std::span<const DataRange>(ranges.data(), n));
         first += n;
-    }
-}
-
-void DataWalker::measureRuns(const std::uint64_t* offsets, const std::uint64_t* lengths,
-                             std::size_t n, std::uint64_t* runs) {
-    // Every range lies inside the file, so a run of contiguous ones cannot overflow.
-    for (std::size_t i = n; i-- > 0;) {
-        const bool joined = i + 1 < n && offsets[i] + lengths[i] == offsets[i + 1];
-        runs[i] = lengths[i] + (joined ? runs[i + 1] : 0);
     }
 }
 

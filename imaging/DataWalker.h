@@ -8,20 +8,17 @@
 
 namespace plexifold::imaging {
 
-class DataPlacer;
 class TiffSource;
 
-// A range of image data: where it is in the source and where it goes in the page file.
+// A range of image data in the source.
 struct DataRange {
     std::uint64_t source = 0;
     std::uint64_t length = 0;
-    std::uint64_t output = 0;
-    bool repeated = false; // placed before: nothing to copy
 };
 
-// Walks every strip, tile, JPEG stream and table of a planned page in chunks, checks that
-// each lies inside the source and places it after the plan's dataStart. Planning and
-// writing walk the same way, so both see the same places.
+// Walks every strip, tile, JPEG stream and table of a planned page in chunks and checks
+// that each lies inside the source. Planning and writing walk the same way, so both see
+// the same ranges.
 class DataWalker {
 public:
     /// Gets the group, the index of the chunk's first item and the chunk's ranges.
@@ -30,16 +27,14 @@ public:
 
     DataWalker(const TiffSource& source, const PagePlan& plan);
 
-    /// Hands every chunk to `visit` and returns the end of the data. Throws TiffError
+    /// Hands every chunk of every group to `visit`. Throws TiffError
     /// ("page 5: strip 3 lies past the end of the file").
-    std::uint64_t walk(const Visitor& visit);
+    void walk(const Visitor& visit);
+
+    /// Hands every chunk of `group` to `visit`.
+    void walkGroup(const DataGroup& group, const Visitor& visit);
 
 private:
-    void walkGroup(const DataGroup& group, DataPlacer& placer, const Visitor& visit);
-    /// The length of the source-contiguous run each of the `n` ranges starts, within the
-    /// chunk: many small strips in a row are aligned like one large one.
-    static void measureRuns(const std::uint64_t* offsets, const std::uint64_t* lengths,
-                            std::size_t n, std::uint64_t* runs);
     std::uint64_t tableLength(const DataGroup& group, std::uint64_t offset,
                               std::uint64_t index) const;
     [[noreturn]] void pastEnd(const DataGroup& group, std::uint64_t index) const;

@@ -140,20 +140,30 @@ private:
         }
     }
 
-    // Pointers whose every directory was left out go too.
+    // Pointers whose every directory was left out go too, and a directory that held
+    // nothing else goes with them, as it would when its page file is read again.
     void dropLeftOutPointers() {
-        if (m_leftOut.empty())
-            return;
-        for (PlannedDirectory& directory : m_plan.directories)
-            std::erase_if(directory.entries, [&](const PlannedEntry& entry) {
-                if (entry.role != EntryRole::DirectoryOffsets ||
-                    !isMetadataPointerTag(entry.source.tag))
-                    return false;
-                for (std::uint64_t i = 0; i < entry.source.count; ++i)
-                    if (!m_leftOut.contains(entry.firstChild + i))
-                        return false;
-                return true;
-            });
+        for (std::size_t before = 0; m_leftOut.size() != before;) {
+            before = m_leftOut.size();
+            for (std::size_t index = 0; index < m_plan.directories.size(); ++index) {
+                PlannedDirectory& directory = m_plan.directories[index];
+                const bool emptied =
+                    std::erase_if(directory.entries, [&](const PlannedEntry& entry) {
+                        return isLeftOutPointer(entry);
+                    }) != 0;
+                if (emptied && directory.entries.empty())
+                    damaged(index, "holds no usable entry");
+            }
+        }
+    }
+
+    bool isLeftOutPointer(const PlannedEntry& entry) const {
+        if (entry.role != EntryRole::DirectoryOffsets || !isMetadataPointerTag(entry.source.tag))
+            return false;
+        for (std::uint64_t i = 0; i < entry.source.count; ++i)
+            if (!m_leftOut.contains(entry.firstChild + i))
+                return false;
+        return true;
     }
 
     const TiffSource& m_source;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "ByteOrder.h"
+#include "DataPlacer.h"
+#include "TiffError.h"
 #include "TiffTypes.h"
 
 namespace plexifold::imaging {
@@ -70,6 +72,8 @@ struct PagePlan {
     bool bigTiff = false;
     std::vector<PlannedDirectory> directories; // [0] is the page's own directory
     std::vector<DataGroup> groups;
+    std::vector<DataExtent> values;  // out-of-line values copied as stored, overlapping ones joined
+    std::vector<DataExtent> extents; // the image data, in source and page order
     std::uint64_t dataStart = 0;
     std::uint64_t end = 0;             // the size of the page file
     std::vector<std::string> warnings; // "page 5: warning: ...": what was left out or mended
@@ -83,6 +87,14 @@ struct PagePlan {
     std::string where(std::size_t directory) const {
         const std::string& name = directories[directory].name;
         return name.empty() ? context : context + " (" + name + ")";
+    }
+
+    /// Where `length` bytes of data found at `source` are in the page file. Throws
+    /// TiffError when planning did not see them: the file changed in between.
+    std::uint64_t dataOutput(std::uint64_t source, std::uint64_t length) const {
+        if (const auto output = outputOf(extents, dataStart, source, length))
+            return *output;
+        throw TiffError(context + ": the file changed while it was being copied");
     }
 };
 

@@ -94,7 +94,52 @@ std::uint16_t outTypeOf(const PlannedEntry& entry, bool bigTiff) {
     return type;
 }
 
-void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
+// A value the page file takes from the source as it is stored there.
+bool copiedAsStored(const TiffSource& source, const PlannedEntry& entry) {
+    return (entry.role == EntryRole::Copy || entry.role == EntryRole::Lengths) &&
+           entry.outType == entry.source.type && !source.isInline(entry.source);
+}
+
+constexpr std::uint32_t NotStored = UINT32_MAX;
+
+// Values copied as stored that overlap in the source are stored once, as their union.
+// Fills `unions` (in source order, not yet placed) and returns, for each entry of the
+// page in order, the index of its union, or NotStored.
+std::vector<std::uint32_t> findValueUnions(const TiffSource& source, const PagePlan& plan,
+                                           std::uint64_t inlineSize,
+                                           std::vector<DataExtent>& unions) {
+    struct Value {
+        std::uint64_t start;
+        std::uint64_t end;
+        std::uint32_t entry;
+    };
+    std::vector<Value> values;
+    std::uint32_t index = 0;
+    for (const PlannedDirectory& directory : plan.directories)
+        for (const PlannedEntry& entry : directory.entries) {
+            const std::uint64_t size = entry.source.count * typeSize(entry.outType);
+            if (size > inlineSize && copiedAsStored(source, entry)) {
+                const std::uint64_t start = source.valueOffset(entry.source);
+                values.push_back({start, start + size, index});
+            }
+            ++index;
+        }
+    std::sort(values.begin(), values.end(),
+              [](const Value& a, const Value& b) { return a.start < b.start; });
+    std::vector<std::uint32_t> unionOf(index, NotStored);
+    unions.clear();
+    for (const Value& value : values) {
+        if (unions.empty() || value.start >= unions.back().source + unions.back().length)
+            unions.push_back({value.start, 0, 0});
+        unions.back().length = std::max(unions.back().length, value.end - unions.back().source);
+        unionOf[value.entry] = static_cast<std::uint32_t>(unions.size() - 1);
+    }
+    return unionOf;
+}
+
+// Directories, then out-of-line values in the order of their entries; a union of values
+// goes where its first entry's value would.
+void layoutMetadata(const TiffSource& source, PagePlan& plan) {
     const DirectoryShape shape = DirectoryShape::of(plan.bigTiff);
     std::uint64_t position = shape.headerSize();
     for (PlannedDirectory& directory : plan.directories) {
@@ -105,17 +150,33 @@ void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
                            shape.offsetSize);
     }
     for (PlannedDirectory& directory : plan.directories)
-        for (PlannedEntry& entry : directory.entries) {
+        for (PlannedEntry& entry : directory.entries)
             entry.outType = outTypeOf(entry, plan.bigTiff);
+    const std::vector<std::uint32_t> unionOf =
+        findValueUnions(source, plan, shape.offsetSize, plan.values);
+    std::uint32_t index = 0;
+    for (PlannedDirectory& directory : plan.directories)
+        for (PlannedEntry& entry : directory.entries) {
+            const std::uint32_t stored = unionOf[index++];
             const std::uint64_t size = entry.source.count * typeSize(entry.outType);
             entry.outValueOffset = 0;
-            if (size > shape.offsetSize) {
+            if (size <= shape.offsetSize)
+                continue;
+            if (stored == NotStored) {
                 entry.outValueOffset = position;
                 position = alignUp(position + size);
-                if (position > TiffLimits::maxPageFileSize(sourceSize))
-                    throw TiffError(plan.context + ": its tag values overlap too much to be "
-                                                   "copied; the file looks damaged");
+            } else {
+                DataExtent& value = plan.values[stored];
+                if (value.output == 0) {
+                    value.output = position;
+                    position = alignUp(position + value.length);
+                }
+                entry.outValueOffset =
+                    value.output + source.valueOffset(entry.source) - value.source;
             }
+            if (position > TiffLimits::maxPageFileSize(source.size()))
+                throw TiffError(plan.context + ": its tag values overlap too much to be "
+                                               "copied; the file looks damaged");
         }
     plan.dataStart = position;
 }
@@ -123,15 +184,26 @@ void layoutMetadata(PagePlan& plan, std::uint64_t sourceSize) {
 // Places the data and keeps the rewritten offsets of arrays short enough to stay inline.
 void placeData(const TiffSource& source, PagePlan& plan) {
     DataWalker walker(source, plan);
-    plan.end = walker.walk([&plan](const DataGroup& group, std::uint64_t first,
-                                   std::span<const DataRange> ranges) {
+    DataPlacer placer;
+    walker.walk([&placer](const DataGroup&, std::uint64_t, std::span<const DataRange> ranges) {
+        for (const DataRange& range : ranges)
+            placer.add(range.source, range.length);
+    });
+    plan.extents = placer.place(plan.dataStart);
+    plan.end = plan.extents.empty() ? plan.dataStart
+                                    : plan.extents.back().output + plan.extents.back().length;
+    for (const DataGroup& group : plan.groups) {
         PlannedEntry& entry = plan.directories[group.directory].entries[group.offsets];
         if (entry.outValueOffset != 0)
-            return;
+            continue;
         const unsigned width = typeSize(entry.outType);
-        for (std::size_t i = 0; i < ranges.size(); ++i)
-            plan.order.put(entry.outField.data() + (first + i) * width, ranges[i].output, width);
-    });
+        walker.walkGroup(
+            group, [&](const DataGroup&, std::uint64_t first, std::span<const DataRange> ranges) {
+                for (std::size_t i = 0; i < ranges.size(); ++i)
+                    plan.order.put(entry.outField.data() + (first + i) * width,
+                                   plan.dataOutput(ranges[i].source, ranges[i].length), width);
+            });
+    }
 }
 
 // A page without its size or its data is no image: no reader could open the file written
@@ -162,7 +234,7 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
             addGroup(plan, d, kind);
     plan.bigTiff = needsBigTiff(plan);
     for (;;) {
-        layoutMetadata(plan, source.size());
+        layoutMetadata(source, plan);
         placeData(source, plan);
         if (plan.bigTiff || plan.end <= UINT32_MAX)
             return plan;

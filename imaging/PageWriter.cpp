@@ -22,10 +22,12 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                std::vector<std::string>* warnings) {
     source.readAfresh();
     const PagePlan plan = planPage(source, page);
+    OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
     AtomicFile file(target);
     OutputFile output(file.file(), pathText(target));
     PageWriter(source, plan, output).write();
     file.commit();
+    share.keep();
     if (warnings)
         warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
     return plan.end;
@@ -42,25 +44,25 @@ void PageWriter::write() {
 }
 
 void PageWriter::writeData() {
+    for (const DataExtent& extent : m_plan.extents)
+        m_copier.copy(extent.source, extent.output, extent.length);
+    std::vector<std::uint64_t> offsets;
     std::vector<std::uint8_t> bytes;
     DataWalker walker(m_source, m_plan);
-    const std::uint64_t end = walker.walk(
-        [&](const DataGroup& group, std::uint64_t first, std::span<const DataRange> ranges) {
-            for (const DataRange& range : ranges)
-                if (!range.repeated)
-                    m_copier.copy(range.source, range.output, range.length);
-            const PlannedEntry& entry = m_plan.directories[group.directory].entries[group.offsets];
-            if (entry.outValueOffset == 0)
-                return; // inline: the plan holds the rewritten offsets
-            std::vector<std::uint64_t> offsets(ranges.size());
-            for (std::size_t i = 0; i < ranges.size(); ++i)
-                offsets[i] = ranges[i].output;
-            encode(offsets, entry.outType, bytes);
-            m_output.write(entry.outValueOffset + first * typeSize(entry.outType), bytes.data(),
-                           bytes.size());
-        });
-    if (end != m_plan.end)
-        throw TiffError(m_plan.context + ": the file changed while it was being copied");
+    for (const DataGroup& group : m_plan.groups) {
+        const PlannedEntry& entry = m_plan.directories[group.directory].entries[group.offsets];
+        if (entry.outValueOffset == 0)
+            continue; // inline: the plan holds the rewritten offsets
+        walker.walkGroup(
+            group, [&](const DataGroup&, std::uint64_t first, std::span<const DataRange> ranges) {
+                offsets.resize(ranges.size());
+                for (std::size_t i = 0; i < ranges.size(); ++i)
+                    offsets[i] = m_plan.dataOutput(ranges[i].source, ranges[i].length);
+                encode(offsets, entry.outType, bytes);
+                m_output.write(entry.outValueOffset + first * typeSize(entry.outType), bytes.data(),
+                               bytes.size());
+            });
+    }
 }
 
 void PageWriter::writeValues() {
@@ -68,6 +70,8 @@ void PageWriter::writeValues() {
         for (const PlannedEntry& entry : directory.entries)
             if (entry.outValueOffset != 0 && entry.role != EntryRole::DataOffsets)
                 writeValue(entry);
+    for (const DataExtent& value : m_plan.values)
+        m_copier.copy(value.source, value.output, value.length);
 }
 
 void PageWriter::writeValue(const PlannedEntry& entry) {
@@ -80,10 +84,7 @@ void PageWriter::writeValue(const PlannedEntry& entry) {
     } else if (m_source.isInline(entry.source)) {
         m_output.write(entry.outValueOffset, entry.source.field.data(),
                        static_cast<std::size_t>(entry.source.count * typeSize(entry.outType)));
-    } else {
-        m_copier.copy(m_source.valueOffset(entry.source), entry.outValueOffset,
-                      entry.source.count * typeSize(entry.outType));
-    }
+    } // else copied as stored, with the plan's values
 }
 
 // Byte counts stored as LONG8 going into a TIFF file, a chunk at a time.

@@ -8,7 +8,8 @@
 namespace plexifold::imaging {
 
 TiffSource::TiffSource(FileHandle file, std::uint64_t size)
-    : m_file(std::move(file)), m_size(size), m_blocks(m_file, size) {}
+    : m_file(std::move(file)), m_size(size), m_blocks(m_file, size),
+      m_budget(TiffLimits::maxPageFileSize(size)) {}
 
 std::shared_ptr<const TiffSource> TiffSource::open(const std::filesystem::path& path) {
     FileHandle file = FileHandle::openForReading(path);

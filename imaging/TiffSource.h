@@ -10,6 +10,7 @@
 
 #include "BlockReader.h"
 #include "FileHandle.h"
+#include "OutputBudget.h"
 #include "TiffReader.h"
 
 namespace plexifold::imaging {
@@ -68,6 +69,9 @@ public:
     bool readValue(const TiffEntry& entry, std::uint64_t skip, std::uint8_t* out,
                    std::size_t length) const;
 
+    /// What the page files of this source may still add up to.
+    OutputBudget& outputBudget() const { return m_budget; }
+
 private:
     TiffSource(FileHandle file, std::uint64_t size);
 
@@ -78,6 +82,7 @@ private:
     mutable std::atomic<std::uint64_t> m_measured{0};
     mutable std::mutex m_blocksLock;
     mutable BlockReader m_blocks;
+    mutable OutputBudget m_budget;
 };
 
 } // namespace plexifold::imaging

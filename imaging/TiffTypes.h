@@ -51,9 +51,10 @@ inline constexpr std::size_t MaxEntriesPerPage = std::size_t{1} << 18;
 inline constexpr int MaxDepth = 8;
 inline constexpr std::uint64_t MaxJpegTables = 64;
 
-/// The largest page file an honest source of `sourceSize` bytes gives: offset arrays may
-/// widen fourfold (SHORT to LONG8) and an old-style JPEG stream may hold its strips again.
-/// A larger one means ranges that overlap at will, a damaged or hostile file.
+/// The largest page file an honest source of `sourceSize` bytes gives, and the most the
+/// page files of one source add up to: image data is stored once, but offset arrays may
+/// widen fourfold (SHORT to LONG8). More means values that overlap at will or pages that
+/// share their data many times over, a damaged or hostile file.
 constexpr std::uint64_t maxPageFileSize(std::uint64_t sourceSize) {
     constexpr std::uint64_t slack = std::uint64_t{64} << 20;
     return sourceSize < (std::uint64_t{1} << 60) ? 4 * sourceSize + slack : UINT64_MAX / 2;

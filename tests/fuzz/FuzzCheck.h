@@ -21,8 +21,9 @@ enum class CheckMode {
 /// up to kMaxPages of its pages beside it. Returns "" when every guarantee held,
 /// otherwise which one broke: a load that fails without a reason, a failed save
 /// that changed its target or left a temporary file, an exception other than
-/// TiffError, a saved page that does not load back as one page or save again into
-/// the same bytes.
+/// TiffError, pages that add up to more than 4 times the input plus 64 MiB, a saved
+/// page that does not load back as one page or save again into the same bytes. Page
+/// files are compared a block at a time, never held whole.
 std::string checkInput(const std::uint8_t* data, std::size_t size,
                        const std::filesystem::path& folder, CheckMode mode);
 

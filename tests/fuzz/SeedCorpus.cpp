@@ -1,5 +1,6 @@
 #include "SeedCorpus.h"
 
+#include "OverlappingStrips.h"
 #include "RawTiff.h"
 #include "TiffFixtures.h"
 
@@ -106,6 +107,18 @@ void writeLoopingChain(const fs::path& path, bool bigTiff) {
     test::writeFileBytes(path.string(), tiff.data());
 }
 
+// A page whose EXIF directory holds nothing but a pointer to a directory past the end
+// of the file: left out, it leaves the EXIF directory empty.
+void writeExifOfNothing(const fs::path& path) {
+    RawTiff tiff;
+    const std::uint64_t data = tiff.append(std::vector<std::uint8_t>(16, 0x44));
+    const std::uint64_t exif = tiff.addDirectory({tiff.longs(40965, {0xfffff0})});
+    auto entries = tiff.greyPage(4, 4, {data}, {16});
+    entries.push_back(tiff.longs(34665, {exif}));
+    tiff.setFirstDirectory(tiff.addDirectory(entries));
+    test::writeFileBytes(path.string(), tiff.data());
+}
+
 } // namespace
 
 std::vector<fs::path> writeSeedCorpus(const fs::path& folder) {
@@ -124,6 +137,17 @@ std::vector<fs::path> writeSeedCorpus(const fs::path& folder) {
     writeLoopingChain(written.back(), false);
     written.push_back(folder / "loop-bigtiff.tif");
     writeLoopingChain(written.back(), true);
+    written.push_back(folder / "exif-of-nothing.tif");
+    writeExifOfNothing(written.back());
+    // A fax page of 3609 one-row strips overlapping at random in 64 KiB, and pages
+    // sharing one range: stored one range at a time, they would make pages hundreds of
+    // times larger than the file.
+    written.push_back(folder / "overlapping-fax-rows.tif");
+    test::writeFileBytes(written.back().string(), test::overlappingStripsFile({}));
+    written.push_back(folder / "pages-sharing-one-range.tif");
+    test::writeFileBytes(
+        written.back().string(),
+        test::overlappingStripsFile({.width = 1728, .strips = 64, .window = 16384, .pages = 12}));
     return written;
 }
 

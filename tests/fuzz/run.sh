@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang into build-fuzz/, writes the seed corpus and
 # runs each target for SECONDS. Fails when a target breaks a guarantee; the input
 # that did is kept under build-fuzz/fuzz/<target>/findings/.
-# Usage: tests/fuzz/run.sh SECONDS [extra libFuzzer options, e.g. -jobs=1]
+# Usage: tests/fuzz/run.sh SECONDS [libFuzzer options, e.g. -jobs=1] [more seed folders]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:?usage: tests/fuzz/run.sh SECONDS [libFuzzer options]}
@@ -27,10 +27,13 @@ status=0
 for target in fuzz_load_save fuzz_round_trip; do
     mkdir -p "$work/$target/corpus" "$work/$target/findings"
     echo "== $target: $seconds s"
-    # Found inputs of the past (tests/data/fuzz) seed every run.
+    # Found inputs of the past (tests/data/fuzz) seed every run; new inputs go to the
+    # first folder. The limits hold whatever the copier may write: page files are
+    # compared a block at a time, its own allocations stay under a few MiB for inputs
+    # of this size, and the pages of one input add up to at most 4 x it + 64 MiB.
     if ! "$dir/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=64 \
-        -timeout=10 -print_final_stats=1 -artifact_prefix="$work/$target/findings/" "$@" \
-        "$work/$target/corpus" "$work/seeds" "${found[@]}" 2>"$work/$target/log"; then
+        -timeout=10 -print_final_stats=1 -artifact_prefix="$work/$target/findings/" \
+        "$work/$target/corpus" "$work/seeds" "${found[@]}" "$@" 2>"$work/$target/log"; then
         status=1
         tail -n 60 "$work/$target/log"
         echo "== $target broke a guarantee: see $work/$target/findings/" >&2

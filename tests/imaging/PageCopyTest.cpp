@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include "PageImageDocument.h"
+#include "SameAsSource.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
 #include "TiffInspector.h"
@@ -110,18 +111,6 @@ const CopyCase copyCases[] = {
 
 void PrintTo(const CopyCase& c, std::ostream* out) {
     *out << c.name;
-}
-
-void expectSame(const DirectorySnapshot& source, const DirectorySnapshot& page) {
-    EXPECT_EQ(source.printed, page.printed);
-    EXPECT_EQ(source.values, page.values);
-    EXPECT_EQ(source.rawData, page.rawData);
-    EXPECT_EQ(source.pixels, page.pixels);
-    ASSERT_EQ(source.children.size(), page.children.size());
-    for (std::size_t i = 0; i < source.children.size(); ++i) {
-        SCOPED_TRACE("owned directory " + std::to_string(i + 1));
-        expectSame(source.children[i], page.children[i]);
-    }
 }
 
 // Guards against a comparison of nothing: libtiff must see in the source what the page asked for.

@@ -269,20 +269,6 @@ std::vector<HostileFile> damagedPages() {
              });
          },
          1, "JPEGQTables lists too many tables", 1},
-        {"StripsOverlappingAtWill",
-         [] {
-             // 2000 strips over the same 100 KB, each a little shorter: 100 MB to write.
-             RawTiff tiff;
-             const std::uint64_t start = tiff.append(Bytes(100000, 1));
-             std::vector<std::uint64_t> offsets, counts;
-             for (std::uint64_t i = 0; i < 2000; ++i) {
-                 offsets.push_back(start + i);
-                 counts.push_back(100000 - i);
-             }
-             tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(8, 1, offsets, counts)));
-             return tiff.data();
-         },
-         1, "its strips or tiles overlap too much to be copied", 1},
     };
 }
 
