@@ -5,9 +5,10 @@
 #include <algorithm>
 
 #include "FakeWindow.h"
+#include "FileBytes.h"
+#include "GreyPages.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
-#include "TiffFixtures.h"
 #include "frmMainRules.h"
 
 using namespace plexifold;
@@ -27,9 +28,7 @@ protected:
     std::filesystem::path path(const std::string& name) const {
         return m_folder.path() / PathFromUtf8(name);
     }
-    void writeTiff(const std::string& name, int pages) {
-        writeMultipageTiff(path(name).string(), pages);
-    }
+    void writeTiff(const std::string& name, int pages) { writeGreyPages(path(name), pages); }
     /// The names of the folder's files that hold "_page_", sorted.
     std::vector<std::string> pageFiles() const {
         std::vector<std::string> result;
@@ -73,7 +72,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
                            ".tif");
     EXPECT_EQ(pageFiles(), expected);
     for (const auto& name : expected)
-        EXPECT_EQ(countDirectories(path(name).string()), 1) << name;
+        EXPECT_EQ(countPages(path(name)), 1) << name;
 
     // Pages were shown in list order, ending with the last page, with the inputs off,
     // the label shown and the folder stored.
@@ -113,7 +112,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
 
 TEST_F(BatchRunTest, FailingFilesAreNamedAndTheOthersSplit) {
     writeTiff("a.tif", 2);
-    writeFileBytes(path("bad.tif").string(), {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F'});
+    writeFileBytes(path("bad.tif"), {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F'});
     writeTiff("c.tif", 3);
     std::filesystem::create_directory(path("c_page_2.tif")); // stands where page 2 must go
     writeTiff("d.tif", 2);
@@ -198,7 +197,7 @@ TEST_F(BatchRunTest, ClosingDuringARunStopsAfterThePageInWork) {
     const auto written = pageFiles();
     EXPECT_LT(written.size(), 400u);
     for (const auto& name : written)
-        EXPECT_EQ(countDirectories(path(name).string()), 1) << name;
+        EXPECT_EQ(countPages(path(name)), 1) << name;
     // Whatever the stopped run had left on its way shows nothing and no box.
     const auto shown = m_window.shown.size();
     m_window.runUntil([] { return true; });

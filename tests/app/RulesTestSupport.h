@@ -4,6 +4,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "FileList.h"
 #include "PageNaming.h"
@@ -23,6 +26,15 @@ inline std::string text(const std::filesystem::path& path) {
 inline void touchFiles(const std::filesystem::path& folder, const std::vector<std::string>& names) {
     for (const auto& name : names)
         std::ofstream(folder / PathFromUtf8(name)).put('\0');
+}
+
+/// Creates an empty file that folder lists leave out: a leading dot hides it on Linux, its
+/// hidden attribute on Windows.
+inline void touchHiddenFile(const std::filesystem::path& folder, const std::string& name) {
+    touchFiles(folder, {name});
+#ifdef _WIN32
+    SetFileAttributesW((folder / PathFromUtf8(name)).c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
 }
 
 /// The names the list holds, in its order.

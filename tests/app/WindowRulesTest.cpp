@@ -44,7 +44,7 @@ struct StartCase {
 };
 
 TEST_F(WindowRulesTest, StartupRestoresTheStoredFolderWithoutAMessage) {
-    const std::vector<std::string> images{"b.TIFF", "a.tif", "notes.txt", ".hidden.tif"};
+    const std::vector<std::string> images{"b.TIFF", "a.tif", "notes.txt"};
     const std::vector<std::string> sorted{"a.tif", "b.TIFF"};
     const std::vector<std::string> none;
     const StartCase cases[] = {
@@ -66,6 +66,7 @@ TEST_F(WindowRulesTest, StartupRestoresTheStoredFolderWithoutAMessage) {
             return expand(t, {{"<folder>", &folder}, {"<cwd>", &cwd}});
         };
         touchFiles(folder.path(), c.folderFiles);
+        touchHiddenFile(folder.path(), ".hidden.tif");
         touchFiles(cwd.path(), c.cwdFiles);
         FakeWindow window;
         if (c.stored)
@@ -86,7 +87,11 @@ TEST_F(WindowRulesTest, StartupRestoresTheStoredFolderWithoutAMessage) {
 
 // Names in other scripts and a folder name with blanks and a comma survive the store.
 TEST_F(WindowRulesTest, StartupRestoresAFolderNamedInAnyScript) {
+#ifdef _WIN32
+    const std::string named = folder() + "\\ Сканы, 扫描"; // Windows drops a blank at the end
+#else
     const std::string named = folder() + "/ Сканы, 扫描 ";
+#endif
     std::filesystem::create_directory(PathFromUtf8(named));
     touchFiles(PathFromUtf8(named), {"αβγ.TIF", "Überweisung.tif"});
     m_window.stored = named;

@@ -4,9 +4,10 @@
 
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
-#include "LibtiffView.h"
+#include "SplitFolder.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ ChildResult runCli(std::vector<std::string> arguments) {
 }
 
 bool isSinglePageTiff(const std::string& path) {
-    return countDirectories(path) == 1;
+    return libtiffDirectoryCount(path) == 1;
 }
 
 TEST(Cli, AnswersHelpVersionAndUsageErrors) {

@@ -6,9 +6,10 @@
 
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
-#include "LibtiffView.h"
+#include "SplitFolder.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 
 // Faults of the machine met by the command-line program: a full disk, a source
 // or folder that goes away during a run, a directory where a page file must go.

@@ -5,10 +5,11 @@
 
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
-#include "LibtiffView.h"
 #include "PageChain.h"
+#include "SplitFolder.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 
 // Oversized inputs: memory stays bounded and long directory chains are read in
 // linear time (a quadratic walk of these chains would outlast the test's timeout).

@@ -5,10 +5,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "LibtiffView.h"
 #include "SplitFile.h"
+#include "SplitFolder.h"
 #include "TempFolder.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 
 // Faults that strike between two pages of one file, made exactly there through the
 // splitter's progress report.

@@ -194,14 +194,4 @@ void writeMultipageTiff(const std::string& path, int pageCount, const FileSpec& 
     writeTiff(path, pages, file);
 }
 
-int countDirectories(const std::string& path) {
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(path.c_str(), "r"));
-    if (!tif)
-        return -1;
-    int count = 1;
-    while (TIFFReadDirectory(tif.get()))
-        ++count;
-    return count;
-}
-
 } // namespace plexifold::test

@@ -44,7 +44,4 @@ void writeTiff(const std::string& path, const std::vector<PageSpec>& pages,
 /// Writes `pageCount` small greyscale pages whose pixels differ from page to page.
 void writeMultipageTiff(const std::string& path, int pageCount, const FileSpec& file = {});
 
-/// How many directories libtiff finds in the chain of `path`; -1 when it cannot open it.
-int countDirectories(const std::string& path);
-
 } // namespace plexifold::test

@@ -8,6 +8,7 @@
 
 #include "PageNaming.h"
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 #include <vector>
 
 namespace plexifold::test {
@@ -42,7 +43,7 @@ void touchFiles(const QString& folder, const QStringList& names) {
 }
 
 int tiffPageCount(const QString& path) {
-    return plexifold::test::countDirectories(QFile::encodeName(path).toStdString());
+    return plexifold::test::libtiffDirectoryCount(QFile::encodeName(path).toStdString());
 }
 
 QStringList pageFilesIn(const QString& folder) {

@@ -8,12 +8,13 @@
 #include <QtTest>
 
 #include "TiffFixtures.h"
+#include "TiffInspector.h"
 #include <tiffio.h>
 
 namespace {
 
 int tiffPages(const QString& path) {
-    return plexifold::test::countDirectories(QFile::encodeName(path).toStdString());
+    return plexifold::test::libtiffDirectoryCount(QFile::encodeName(path).toStdString());
 }
 
 } // namespace

@@ -1,13 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "TiffInspector.h"
-
-// What libtiff, the independent reader, sees in a file (TiffInspector), and the names
-// splitting leaves in a folder.
+// The names splitting leaves in a folder.
 namespace plexifold::test {
 
 /// The names in `folder` (hidden ones too, sub-folders with a trailing "/"), sorted.

@@ -1,4 +1,4 @@
-#include "LibtiffView.h"
+#include "SplitFolder.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -71,12 +71,15 @@ HostileFile verdictOf(const Built& built, std::uint64_t cut) {
     int chain = 0;
     while (chain < kPages && built.pages[chain].directoryEnd <= cut)
         ++chain;
-    if (chain == 0)
-        return {{}, {}, Verdict::Refused};
+    HostileFile file;
+    file.pages = chain;
     for (int page = 1; page <= chain; ++page)
-        if (built.pages[page - 1].dataEnd > cut)
-            return {{}, {}, Verdict::FailsAt, page, chain, chain};
-    return {{}, {}, Verdict::Splits, chain, chain};
+        if (built.pages[page - 1].dataEnd > cut) {
+            file.failing = page;
+            file.lastFailing = chain;
+            break;
+        }
+    return file;
 }
 
 } // namespace
