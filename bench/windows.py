@@ -1,8 +1,12 @@
-"""The Windows command line under Wine on many/ against the Linux command line.
+"""The Windows command line under Wine on many/ against the Linux command line, and the
+Windows window's batch run against the Windows command line.
 
-plexifold-split.exe comes from the Windows build (tools/build-windows.sh) and runs in
-that build's Wine prefix, with the Wine server started beforehand, as the tests run it.
-Both are timed as whole processes on fresh copies of the same folder, interleaved.
+plexifold-split.exe and window_run_win32.exe come from the Windows build
+(tools/build-windows.sh) and run in that build's Wine prefix, with the Wine server started
+beforehand, as the tests run them. The command lines are timed as whole processes; the
+window from the click on "&Execute" to the closing message, as window_run_win32 prints it,
+on the display the Qt window's runs use. All run on fresh copies of the same folder,
+interleaved.
 """
 
 import os
@@ -11,6 +15,7 @@ import statistics
 import subprocess
 
 import tools
+import window
 
 WINE_ENV = {
     "WINEARCH": "win64",
@@ -33,45 +38,80 @@ def _start_wine(prefix):
     prefix.mkdir(parents=True, exist_ok=True)
     quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
              "stderr": subprocess.DEVNULL}
-    subprocess.run(["wineserver", "-p"], **quiet, check=True)
+    subprocess.run(["wineserver", "-p"], **quiet)  # fails when it runs already
     subprocess.run(["wine", "wineboot", "-i"], **quiet, check=True)
 
 
+def _window_once(exe, source, env):
+    os.sync()
+    result = subprocess.run(["wine", str(exe), _windows_path(source)], env=env,
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    if result.returncode != 0:
+        raise tools.ToolFailed(f"window: exit {result.returncode}: {result.stderr.strip()}")
+    return float(result.stdout.strip().splitlines()[-1])
+
+
+def _median_ratio(numerators, denominators):
+    return statistics.median(a / b for a, b in zip(numerators, denominators))
+
+
 def run(args, item, fresh_copy, spawn, runs=11):
-    """Interleaved Windows and Linux command-line runs on `item`: a short report's lines."""
+    """Interleaved Windows command-line, Linux command-line and Windows window runs on
+    `item`: a short report's lines."""
     exe = args.windows_build / "bin" / "plexifold-split.exe"
+    driver = args.windows_build / "bin" / "window_run_win32.exe"
     cli = tools.Ours(args.bin)
     if not exe.exists() or not cli.available() or not shutil.which("wine"):
         return ["Windows command line: skipped, plexifold-split.exe, plexifold-split or wine "
                 "is missing (tools/build-windows.sh builds the first)."]
+    names = ("windows", "linux") + (("window",) if driver.exists() else ())
     _start_wine(args.windows_build / "wine")
-    walls = {"windows": [], "linux": []}
+    display = window.Display() if driver.exists() else None
+    walls = {name: [] for name in names}
     try:
         for n in range(runs + 1):  # the first is a warm-up
-            for name in ("windows", "linux"):
+            for name in names:
                 folder = fresh_copy(item, args.corpus, args.work, f"windows-{name}-{n}")
                 source = folder / item.source
-                argv = (["wine", exe, "--quiet", _windows_path(source)] if name == "windows"
-                        else cli.command(item, folder))
-                wall, _, code, errors = spawn(argv, False)
-                if code != 0:
-                    raise tools.ToolFailed(f"{name}: exit {code}: {errors}")
+                if name == "window":
+                    wall = _window_once(driver, source, display.env)
+                else:
+                    argv = (["wine", exe, "--quiet", _windows_path(source)] if name == "windows"
+                            else cli.command(item, folder))
+                    wall, _, code, errors = spawn(argv, False)
+                    if code != 0:
+                        raise tools.ToolFailed(f"{name}: exit {code}: {errors}")
                 if _pages_in(source) != item.pages:
                     raise tools.ToolFailed(f"{name}: {_pages_in(source)} of {item.pages} pages")
                 shutil.rmtree(folder)
                 if n:
                     walls[name].append(wall)
     except tools.ToolFailed as failure:
-        return [f"Windows command line: failed: {failure}"]
+        return [f"Windows runs: failed: {failure}"]
     finally:
         subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+        if display:
+            display.close()
     windows, linux = walls["windows"], walls["linux"]
-    ratio = statistics.median(w / l for w, l in zip(windows, linux))
-    return [
+    lines = [
         f"Windows command line under Wine on {item.source}/ ({item.pages} pages), "
         f"{runs} interleaved runs after a warm-up, whole processes:",
         "",
         "| plexifold-split.exe under Wine s | plexifold-split s | Wine/Linux |",
         "|--:|--:|--:|",
-        f"| {statistics.median(windows):.3f} | {statistics.median(linux):.3f} | {ratio:.2f} |",
+        f"| {statistics.median(windows):.3f} | {statistics.median(linux):.3f} "
+        f"| {_median_ratio(windows, linux):.2f} |",
+    ]
+    if not display:
+        return lines + ["", "Windows window: skipped, window_run_win32.exe is not built."]
+    win32 = walls["window"]
+    return lines + [
+        "",
+        f"Windows window's batch run under Wine on {item.source}/ ({display.kind}), the same "
+        "runs, click to closing message:",
+        "",
+        "| window s | plexifold-split.exe s | window/command line |",
+        "|--:|--:|--:|",
+        f"| {statistics.median(win32):.3f} | {statistics.median(windows):.3f} "
+        f"| {_median_ratio(win32, windows):.2f} |",
     ]
