@@ -36,25 +36,6 @@ std::string pathText(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
-FileHandle::FileHandle(std::intptr_t native, std::string path)
-    : m_native(native), m_path(std::move(path)) {}
-
-FileHandle::~FileHandle() {
-    close();
-}
-
-FileHandle::FileHandle(FileHandle&& other) noexcept
-    : m_native(std::exchange(other.m_native, Closed)), m_path(std::move(other.m_path)) {}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        m_native = std::exchange(other.m_native, Closed);
-        m_path = std::move(other.m_path);
-    }
-    return *this;
-}
-
 FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
     // Others may read the file meanwhile, and delete or rename it, as on Linux.
     const HANDLE handle =
