@@ -25,4 +25,8 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     return *this;
 }
 
+bool FileHandle::readAt(std::uint64_t offset, void* out, std::size_t length) const {
+    return readUpTo(offset, out, length) == length;
+}
+
 } // namespace plexifold::imaging

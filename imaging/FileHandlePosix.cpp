@@ -49,10 +49,6 @@ std::uint64_t FileHandle::size() const {
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-bool FileHandle::readAt(std::uint64_t offset, void* out, std::size_t length) const {
-    return readUpTo(offset, out, length) == length;
-}
-
 std::size_t FileHandle::readUpTo(std::uint64_t offset, void* out, std::size_t length) const {
     auto* bytes = static_cast<unsigned char*>(out);
     std::size_t done = 0;
