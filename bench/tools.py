@@ -3,7 +3,6 @@
 import re
 import shutil
 import subprocess
-from pathlib import Path
 
 
 class ToolFailed(Exception):
@@ -113,3 +112,29 @@ def same_pixels(a, b):
     result = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
                             capture_output=True, text=True)
     return result.returncode == 0 and result.stderr.strip() == "0"
+
+
+def pages_in(folder):
+    return sum(1 for p in folder.iterdir() if "_page_" in p.name)
+
+
+def interleaved(item, runs, names, fresh_copy, args, time_one):
+    """Walls by name of `runs` rounds after a warm-up round; each round calls
+    time_one(name, folder) for each name in turn on a fresh copy of `item`, and checks that
+    it left `item.pages` pages in folder / item.source. A round's folders are removed at its
+    end, so a run may read the folders of the runs before it in the round."""
+    walls = {name: [] for name in names}
+    for n in range(runs + 1):
+        folders = {}
+        for name in names:
+            # A new name each run: ext4 places a spread folder by its name's hash.
+            folders[name] = fresh_copy(item, args.corpus, args.work, f"{name}-{n}")
+            wall = time_one(name, folders[name])
+            pages = pages_in(folders[name] / item.source)
+            if pages != item.pages:
+                raise ToolFailed(f"{name}: {pages} of {item.pages} pages")
+            if n:
+                walls[name].append(wall)
+        for folder in folders.values():
+            shutil.rmtree(folder)
+    return walls

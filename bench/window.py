@@ -64,10 +64,6 @@ def _window_once(exe, folder, env):
     return float(result.stdout.strip())
 
 
-def _pages_in(folder):
-    return sum(1 for p in folder.iterdir() if "_page_" in p.name)
-
-
 def run(args, item, fresh_copy, spawn, runs=11):
     """Interleaved window and command-line runs on `item`: the lines of a short report."""
     exe = args.bin / "window_run"
@@ -75,26 +71,20 @@ def run(args, item, fresh_copy, spawn, runs=11):
     if not exe.exists() or not cli.available():
         return ["Window batch run: skipped, window_run or plexifold-split is not built."]
     display = Display()
-    walls = {"window": [], "cli": []}
     try:
         with tempfile.TemporaryDirectory() as config:
             env = dict(display.env, XDG_CONFIG_HOME=config)
-            for n in range(runs + 1):  # the first is a warm-up
-                for name in ("window", "cli"):
-                    # A new name each run: ext4 places a spread folder by its name's hash.
-                    folder = fresh_copy(item, args.corpus, args.work, f"window-{name}-{n}")
-                    source = folder / item.source
-                    if name == "window":
-                        wall = _window_once(exe, source, env)
-                    else:
-                        wall, _, code, errors = spawn(cli.command(item, folder), False)
-                        if code != 0:
-                            raise tools.ToolFailed(f"cli: exit {code}: {errors}")
-                    if _pages_in(source) != item.pages:
-                        raise tools.ToolFailed(f"{name}: {_pages_in(source)} of {item.pages} pages")
-                    shutil.rmtree(folder)
-                    if n:
-                        walls[name].append(wall)
+
+            def time_one(name, folder):
+                if name == "window":
+                    return _window_once(exe, folder / item.source, env)
+                wall, _, code, errors = spawn(cli.command(item, folder), False)
+                if code != 0:
+                    raise tools.ToolFailed(f"cli: exit {code}: {errors}")
+                return wall
+
+            walls = tools.interleaved(item, runs, ("window", "cli"), fresh_copy, args,
+                                      time_one)
     except tools.ToolFailed as failure:
         return [f"Window batch run: failed: {failure}"]
     finally:

@@ -1,7 +1,8 @@
-"""The Windows command line under Wine on many/ against the Linux command line, and the
-Windows window's batch run against the Windows command line.
+"""The Windows command line under Wine on many/ against the Linux command line and against
+the least any Windows program does to write the same files there, and the Windows window's
+batch run against the Windows command line.
 
-plexifold-split.exe and window_run_win32.exe come from the Windows build
+plexifold-split.exe, write_files_win32.exe and window_run_win32.exe come from the Windows build
 (tools/build-windows.sh) and run in that build's Wine prefix, with the Wine server started
 beforehand, as the tests run them. The command lines are timed as whole processes; the
 window from the click on "&Execute" to the closing message, as window_run_win32 prints it,
@@ -29,10 +30,6 @@ def _windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-def _pages_in(folder):
-    return sum(1 for p in folder.iterdir() if "_page_" in p.name)
-
-
 def _start_wine(prefix):
     os.environ.update(WINE_ENV, WINEPREFIX=str(prefix))
     prefix.mkdir(parents=True, exist_ok=True)
@@ -56,36 +53,40 @@ def _median_ratio(numerators, denominators):
 
 
 def run(args, item, fresh_copy, spawn, runs=11):
-    """Interleaved Windows command-line, Linux command-line and Windows window runs on
-    `item`: a short report's lines."""
+    """Interleaved Windows command-line, Linux command-line, Windows floor and Windows window
+    runs on `item`: a short report's lines."""
     exe = args.windows_build / "bin" / "plexifold-split.exe"
+    floor = args.windows_build / "bin" / "write_files_win32.exe"
     driver = args.windows_build / "bin" / "window_run_win32.exe"
     cli = tools.Ours(args.bin)
     if not exe.exists() or not cli.available() or not shutil.which("wine"):
         return ["Windows command line: skipped, plexifold-split.exe, plexifold-split or wine "
                 "is missing (tools/build-windows.sh builds the first)."]
-    names = ("windows", "linux") + (("window",) if driver.exists() else ())
+    names = ("windows", "linux") + (("floor",) if floor.exists() else ()) + (
+        ("window",) if driver.exists() else ())
     _start_wine(args.windows_build / "wine")
     display = window.Display() if driver.exists() else None
-    walls = {name: [] for name in names}
+    done = {}
+
+    def time_one(name, folder):
+        source = folder / item.source
+        done[name] = source
+        if name == "window":
+            return _window_once(driver, source, display.env)
+        if name == "windows":
+            argv = ["wine", exe, "--quiet", _windows_path(source)]
+        elif name == "floor":  # the pages the Linux run wrote, copied beside the sources
+            argv = ["wine", floor, _windows_path(done["linux"] / "*_page_*"),
+                    _windows_path(source)]
+        else:
+            argv = cli.command(item, folder)
+        wall, _, code, errors = spawn(argv, False)
+        if code != 0:
+            raise tools.ToolFailed(f"{name}: exit {code}: {errors}")
+        return wall
+
     try:
-        for n in range(runs + 1):  # the first is a warm-up
-            for name in names:
-                folder = fresh_copy(item, args.corpus, args.work, f"windows-{name}-{n}")
-                source = folder / item.source
-                if name == "window":
-                    wall = _window_once(driver, source, display.env)
-                else:
-                    argv = (["wine", exe, "--quiet", _windows_path(source)] if name == "windows"
-                            else cli.command(item, folder))
-                    wall, _, code, errors = spawn(argv, False)
-                    if code != 0:
-                        raise tools.ToolFailed(f"{name}: exit {code}: {errors}")
-                if _pages_in(source) != item.pages:
-                    raise tools.ToolFailed(f"{name}: {_pages_in(source)} of {item.pages} pages")
-                shutil.rmtree(folder)
-                if n:
-                    walls[name].append(wall)
+        walls = tools.interleaved(item, runs, names, fresh_copy, args, time_one)
     except tools.ToolFailed as failure:
         return [f"Windows runs: failed: {failure}"]
     finally:
@@ -102,6 +103,19 @@ def run(args, item, fresh_copy, spawn, runs=11):
         f"| {statistics.median(windows):.3f} | {statistics.median(linux):.3f} "
         f"| {_median_ratio(windows, linux):.2f} |",
     ]
+    if "floor" in walls:
+        plain = walls["floor"]
+        lines += [
+            "",
+            "The floor under Wine, the same runs: write_files_win32.exe writes the Linux run's "
+            "page files beside a fresh copy of the sources, one CreateFileW, WriteFile and "
+            "CloseHandle a file, no temporary, no rename:",
+            "",
+            "| plain writes under Wine s | plain writes/Linux | plexifold-split.exe/plain writes |",
+            "|--:|--:|--:|",
+            f"| {statistics.median(plain):.3f} | {_median_ratio(plain, linux):.2f} "
+            f"| {_median_ratio(windows, plain):.2f} |",
+        ]
     if not display:
         return lines + ["", "Windows window: skipped, window_run_win32.exe is not built."]
     win32 = walls["window"]
