@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -49,6 +50,20 @@ protected:
         return place;
     }
 
+    struct Place {
+        int id;
+        RECT place;
+    };
+
+    void expectPlaces(std::initializer_list<Place> expected) const {
+        for (const Place& control : expected) {
+            const RECT place = placeOf(control.id);
+            EXPECT_TRUE(EqualRect(&place, &control.place))
+                << control.id << ": " << place.left << "," << place.top << " " << place.right << ","
+                << place.bottom;
+        }
+    }
+
     // Runs the window's messages until `done`, past the quit that an earlier window left.
     void pumpUntil(const bool& done) {
         MSG message;
@@ -65,20 +80,13 @@ TEST_F(frmMainTest, ControlsStandAtTheirPlacesAt96Dpi) {
     GetClientRect(m_form.handle(), &client);
     EXPECT_EQ(client.right, 313);
     EXPECT_EQ(client.bottom, 73);
-    const struct {
-        int id;
-        RECT place;
-    } expected[] = {
-        {txtPath, {8, 8, 273, 27}},       {cmdBrowse, {280, 8, 305, 27}},
-        {cmdConvert, {216, 40, 305, 65}}, {lblProgress, {8, 40, 209, 57}},
+    expectPlaces({
+        {txtPath, {8, 8, 273, 27}},
+        {cmdBrowse, {280, 8, 305, 27}},
+        {cmdConvert, {216, 40, 305, 65}},
+        {lblProgress, {8, 40, 209, 57}},
         {ProgressBar1, {8, 56, 209, 65}},
-    };
-    for (const auto& control : expected) {
-        const RECT place = placeOf(control.id);
-        EXPECT_TRUE(EqualRect(&place, &control.place))
-            << control.id << ": " << place.left << "," << place.top << " " << place.right << ","
-            << place.bottom;
-    }
+    });
 }
 
 // A move to a monitor of 144 DPI: the controls grow by half. (The frame follows the
@@ -87,16 +95,7 @@ TEST_F(frmMainTest, ControlsScaleWithTheMonitorsDpi) {
     RECT suggested{100, 100, 600, 300};
     SendMessageW(m_form.handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
-    const struct {
-        int id;
-        RECT place;
-    } expected[] = {{txtPath, {12, 12, 410, 41}}, {ProgressBar1, {12, 84, 314, 98}}};
-    for (const auto& control : expected) {
-        const RECT place = placeOf(control.id);
-        EXPECT_TRUE(EqualRect(&place, &control.place))
-            << control.id << ": " << place.left << "," << place.top << " " << place.right << ","
-            << place.bottom;
-    }
+    expectPlaces({{txtPath, {12, 12, 410, 41}}, {ProgressBar1, {12, 84, 314, 98}}});
 }
 
 TEST_F(frmMainTest, StartsAsAFixedFrameWithItsControlsInTabOrder) {
