@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitFile.h"
 
 #include <utility>
@@ -75,7 +76,7 @@ void BatchRun::ProcessFile(const std::filesystem::path& path, BatchReport& repor
     MailboxProgress progress(*this);
     SplitOutcome outcome;
     if (!SplitFile(path, progress, &outcome, &m_stopRequested))
-        report.failures.push_back({Utf8Of(FileTitleOf(path)), outcome.reason});
+        report.failures.push_back({files::Utf8Of(FileTitleOf(path)), outcome.reason});
 }
 
 void BatchRun::postToWindow(std::function<void()> task, std::chrono::milliseconds delay) {

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include "FileList.h"
-#include "PageNaming.h"
+#include "Folder.h"
+#include "PathText.h"
 
 namespace plexifold::cli {
 
@@ -32,7 +33,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    std::ranges::transform(paths, std::back_inserter(options.paths), PathFromUtf8);
+    std::ranges::transform(paths, std::back_inserter(options.paths), files::PathFromUtf8);
     if (options.paths.empty() && !options.help && !options.version) {
         error = "no file or folder given";
         return false;
@@ -57,22 +58,22 @@ std::string usageText() {
 
 std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
                                                std::vector<std::filesystem::path>& missing) {
-    std::vector<std::filesystem::path> files;
+    std::vector<std::filesystem::path> found;
     for (const std::filesystem::path& path : paths) {
         std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
+        if (files::IsFolder(path)) {
             FileList list;
             list.setPath(path);
             list.setPattern("*.tif;*.tiff");
             for (int i = 0; i < list.count(); ++i)
-                files.push_back(list.filePath(i));
+                found.push_back(list.filePath(i));
         } else if (std::filesystem::exists(path, error)) {
-            files.push_back(path);
+            found.push_back(path);
         } else {
             missing.push_back(path);
         }
     }
-    return files;
+    return found;
 }
 
 } // namespace plexifold::cli

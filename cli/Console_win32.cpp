@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "Console.h"
+#include "PathText.h"
 
 namespace plexifold::cli {
 namespace {
@@ -14,16 +15,6 @@ BOOL WINAPI requestStop(DWORD event) {
         return FALSE;
     g_stop->store(true);
     return TRUE;
-}
-
-std::string utf8Of(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back(); // the terminating NUL
-    return utf8;
 }
 
 HANDLE consoleOf(std::FILE* stream) {
@@ -58,6 +49,7 @@ int wmain(int argc, wchar_t** argv) {
     plexifold::cli::prepareConsole();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.push_back(plexifold::cli::utf8Of(argv[i]));
+        arguments.push_back(
+            plexifold::files::Utf8FromUtf16(reinterpret_cast<const char16_t*>(argv[i])));
     return plexifold::cli::runSplit(arguments);
 }

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitFile.h"
 #include "TerminalProgress.h"
 
@@ -25,7 +26,8 @@ void print(std::FILE* out, const std::string& text) {
 }
 
 void reportFile(const fs::path& file, const std::string& reason) {
-    print(stderr, "plexifold-split: " + Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
+    print(stderr,
+          "plexifold-split: " + files::Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
 }
 
 std::string counted(std::int64_t count, const char* one, const char* many) {
@@ -58,7 +60,7 @@ void report(const fs::path& file, bool ok, const SplitOutcome& outcome, const Op
         ++totals.failed;
         reportFile(file, outcome.reason);
     } else if (!options.quiet && !isTerminal(stdout)) {
-        print(stdout, Utf8Of(file) + ": " + counted(outcome.pagesWritten, "page", "pages"));
+        print(stdout, files::Utf8Of(file) + ": " + counted(outcome.pagesWritten, "page", "pages"));
     }
 }
 
@@ -76,7 +78,7 @@ int splitAll(const std::vector<fs::path>& files, const Options& options, Totals&
     NoProgress silent;
     SplitProgress& progress = live ? static_cast<SplitProgress&>(terminal) : silent;
     for (std::size_t i = 0; i < files.size() && !g_stopRequested.load(); ++i) {
-        terminal.startFile(i, Utf8Of(FileTitleOf(files[i])));
+        terminal.startFile(i, files::Utf8Of(FileTitleOf(files[i])));
         SplitOutcome outcome;
         const bool ok = SplitFile(files[i], progress, &outcome, &g_stopRequested);
         terminal.clear();
@@ -103,7 +105,7 @@ int planAll(const std::vector<fs::path>& files, Totals& totals) {
             continue;
         }
         for (const fs::path& page : pages)
-            print(stdout, Utf8Of(page));
+            print(stdout, files::Utf8Of(page));
     }
     return totals.failed > 0 ? kExitFailed : 0;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "AtomicFileSystem.h"
+#include "PathText.h"
 #include "SystemPath.h"
 
 namespace plexifold::files {
@@ -36,13 +37,13 @@ Win32File::Win32File(const std::filesystem::path& target) : m_target(target) {
         const std::string letters = randomSuffix();
         const std::wstring suffix(letters.begin(), letters.end());
         const std::filesystem::path temporary =
-            target.parent_path() / (L"." + target.filename().wstring() + L"." + suffix);
+            target.parent_path() / (L"." + target.filename().native() + L"." + suffix);
         const HANDLE handle =
             ::CreateFileW(systemPath(temporary).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            m_file = adopt(reinterpret_cast<std::intptr_t>(handle), pathText(target));
+            m_file = adopt(reinterpret_cast<std::intptr_t>(handle), Utf8Of(target));
             m_temporary = temporary;
             return;
         }

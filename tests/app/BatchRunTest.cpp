@@ -7,6 +7,7 @@
 #include "FakeWindow.h"
 #include "FileBytes.h"
 #include "GreyPages.h"
+#include "PathText.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -26,7 +27,7 @@ std::string processing(const std::string& name, int page, int count) {
 class BatchRunTest : public ::testing::Test {
 protected:
     std::filesystem::path path(const std::string& name) const {
-        return m_folder.path() / PathFromUtf8(name);
+        return m_folder.path() / files::PathFromUtf8(name);
     }
     void writeTiff(const std::string& name, int pages) { writeGreyPages(path(name), pages); }
     /// The names of the folder's files that hold "_page_", sorted.

@@ -11,6 +11,7 @@
 #include "FileHandle.h"
 #include "OutputFile.h"
 #include "PageImageDocument.h"
+#include "PathText.h"
 #include "RawTiff.h"
 #include "TempFolder.h"
 
@@ -119,7 +120,7 @@ TEST_P(PageFiles, AppearWholeReplaceInOneStepAndLeaveNothingOnFailure) {
         ADD_FAILURE() << "a failing write went unnoticed";
     } catch (const TiffError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "cannot write " + files::pathText(target) + ": " + std::strerror(ENOSPC));
+                  "cannot write " + files::Utf8Of(target) + ": " + std::strerror(ENOSPC));
     }
     EXPECT_EQ(readFileBytes(target), replaced);
     EXPECT_EQ(namesIn(folder, base.path() / "listed"),
