@@ -11,8 +11,9 @@ namespace plexifold::files {
 bool IsFolder(const std::filesystem::path& path);
 
 /// The names of the files in `folder` that the system shows: files, or links to files,
-/// that are not hidden (IsHidden), in the order the system lists them. Nothing when the
-/// folder cannot be listed.
+/// that are not hidden (on Linux, a name starting with "."; on Windows, the hidden or the
+/// system attribute), in the order the system lists them. Nothing when the folder cannot
+/// be listed.
 std::optional<std::vector<std::filesystem::path>> ShownFilesIn(const std::filesystem::path& folder);
 
 } // namespace plexifold::files

@@ -1,9 +1,14 @@
 #include "Folder.h"
 
-#include "PathText.h"
-
 namespace plexifold::files {
 namespace fs = std::filesystem;
+namespace {
+
+bool isHidden(const fs::path& path) {
+    return path.filename().native().starts_with('.');
+}
+
+} // namespace
 
 bool IsFolder(const fs::path& path) {
     std::error_code error;
@@ -15,7 +20,7 @@ std::optional<std::vector<fs::path>> ShownFilesIn(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code statusError;
-        if (!IsHidden(it->path()) && it->is_regular_file(statusError))
+        if (!isHidden(it->path()) && it->is_regular_file(statusError))
             names.push_back(it->path().filename());
     }
     if (error)

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Paths as text and text as paths, and what the system says of a file's name. Text is
+// Paths as text and text as paths. Text is
 // UTF-8; a path stays in the system's own form, so that it names its file exactly.
 // Nothing here throws on a name the system allows.
 namespace plexifold::files {
@@ -37,9 +37,5 @@ std::u32string CodePointsOf(const std::filesystem::path& path);
 
 /// UTF-8 of code points; a surrogate or a value past U+10FFFF becomes U+FFFD.
 std::string Utf8FromCodePoints(std::u32string_view codePoints);
-
-/// True when the system keeps the file out of sight: its name starts with "." on Linux;
-/// it has the hidden or the system attribute on Windows.
-bool IsHidden(const std::filesystem::path& path);
 
 } // namespace plexifold::files

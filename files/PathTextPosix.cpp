@@ -14,8 +14,4 @@ std::u32string CodePointsOf(const std::filesystem::path& path) {
     return CodePointsOfUtf8(path.native());
 }
 
-bool IsHidden(const std::filesystem::path& path) {
-    return path.filename().native().starts_with('.');
-}
-
 } // namespace plexifold::files

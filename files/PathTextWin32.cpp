@@ -1,9 +1,5 @@
 #include "PathText.h"
 
-#include <windows.h>
-
-#include "SystemPath.h"
-
 namespace plexifold::files {
 namespace {
 
@@ -25,12 +21,6 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
 
 std::u32string CodePointsOf(const std::filesystem::path& path) {
     return CodePointsOfUtf16(utf16Of(path));
-}
-
-bool IsHidden(const std::filesystem::path& path) {
-    const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 }
 
 } // namespace plexifold::files
