@@ -6,6 +6,7 @@
 
 #include "FakeWindow.h"
 #include "FileBytes.h"
+#include "Folder.h"
 #include "GreyPages.h"
 #include "PathText.h"
 #include "RulesTestSupport.h"
@@ -131,6 +132,21 @@ TEST_F(BatchRunTest, FailingFilesAreNamedAndTheOthersSplit) {
               (std::vector<std::string>{"a_page_1.tif", "a_page_2.tif", "c_page_1.tif",
                                         "c_page_3.tif", "d_page_1.tif", "d_page_2.tif"}));
     EXPECT_TRUE(std::filesystem::is_directory(path("c_page_2.tif")));
+}
+
+// A folder past the classic limit of 260 characters is listed and split like any other.
+TEST_F(BatchRunTest, SplitsAFolderPastTheClassicPathLimit) {
+    const std::filesystem::path folder = longFolderIn(m_folder.path());
+    std::filesystem::create_directories(folder);
+    writeGreyPages(folder / "a.tif", 2);
+    m_window.stored = text(folder);
+    m_rules.Form_Load();
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.messages[0].text, "Done!");
+    auto names = files::ShownFilesIn(folder).value();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::filesystem::path>{"a.tif", "a_page_1.tif", "a_page_2.tif"}));
 }
 
 // The page files of a run are not in the list; a second run splits the same names.
