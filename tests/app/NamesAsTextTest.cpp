@@ -125,5 +125,21 @@ TEST_P(NameAsText, IsShownInTheEndBox) {
 INSTANTIATE_TEST_SUITE_P(Names, NameAsText, testing::ValuesIn(nameCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Both ways between UTF-8 and UTF-16, as the windows and the command line's arguments take
+// them: what one side cannot hold becomes U+FFFD on the other.
+TEST(TextAsUtf16, CrossesOverWithReplacementCharacters) {
+    const struct {
+        std::u16string utf16;
+        std::string utf8;
+    } both[] = {{u"a\u00DC\u65E5", "a\u00DC\u65E5"}, {u"\U0001F600", "\U0001F600"}, {u"", ""}};
+    for (const auto& c : both) {
+        EXPECT_EQ(files::Utf8FromUtf16(c.utf16), c.utf8);
+        EXPECT_EQ(files::Utf16FromUtf8(c.utf8), c.utf16);
+    }
+    EXPECT_EQ(files::Utf8FromUtf16(u"x\xD800y\xDFFF"), "x\uFFFDy\uFFFD");
+    EXPECT_EQ(files::Utf16FromUtf8("x\xFFy\xE6\x97"), u"x\uFFFDy\uFFFD\uFFFD");
+    EXPECT_EQ(files::Utf16FromUtf8("\xED\xA0\x80\xF4\x90\x80\x80"), std::u16string(7, u'\uFFFD'));
+}
+
 } // namespace
 } // namespace plexifold::test
