@@ -9,8 +9,35 @@
 
 namespace plexifold::cli {
 
-bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+namespace {
+
+// The arguments that `texts` were read from, each taken once: a name that UTF-8 cannot hold
+// keeps its exact form.
+std::vector<std::filesystem::path> argumentsOf(const std::vector<std::string>& texts,
+                                               const std::vector<std::filesystem::path>& arguments,
+                                               const std::vector<std::string>& argumentTexts) {
+    std::vector<bool> taken(arguments.size(), false);
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& text : texts) {
+        std::size_t i = 0;
+        while (i < arguments.size() && (taken[i] || argumentTexts[i] != text))
+            ++i;
+        if (i == arguments.size()) {
+            paths.push_back(files::PathFromUtf8(text));
+        } else {
+            taken[i] = true;
+            paths.push_back(arguments[i]);
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Options& options,
                       std::string& error) {
+    std::vector<std::string> texts;
+    std::ranges::transform(arguments, std::back_inserter(texts), files::Utf8Of);
     CLI::App app;
     app.set_help_flag(); // our own help text, below
     app.allow_extras();  // unknown options are reported in our words
@@ -20,7 +47,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_option("paths", paths);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    std::vector<std::string> reversed(texts.rbegin(), texts.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& failure) {
@@ -33,7 +60,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    std::ranges::transform(paths, std::back_inserter(options.paths), files::PathFromUtf8);
+    options.paths = argumentsOf(paths, arguments, texts);
     if (options.paths.empty() && !options.help && !options.version) {
         error = "no file or folder given";
         return false;

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "Console.h"
-#include "PathText.h"
 
 namespace plexifold::cli {
 namespace {
@@ -44,12 +43,8 @@ void installStopHandler(std::atomic<bool>& stop) {
 
 } // namespace plexifold::cli
 
-// Arguments come as UTF-16 and go on as UTF-8, never through the ANSI code page.
+// Arguments come as UTF-16 and stay so, never through the ANSI code page.
 int wmain(int argc, wchar_t** argv) {
     plexifold::cli::prepareConsole();
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(
-            plexifold::files::Utf8FromUtf16(reinterpret_cast<const char16_t*>(argv[i])));
-    return plexifold::cli::runSplit(arguments);
+    return plexifold::cli::runSplit(std::vector<std::filesystem::path>(argv + 1, argv + argc));
 }

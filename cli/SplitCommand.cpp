@@ -112,7 +112,7 @@ int planAll(const std::vector<fs::path>& files, Totals& totals) {
 
 } // namespace
 
-int runSplit(const std::vector<std::string>& arguments) {
+int runSplit(const std::vector<fs::path>& arguments) {
     Options options;
     std::string error;
     if (!parseCommandLine(arguments, options, error)) {

@@ -24,5 +24,20 @@ TEST(ExpandPaths, ListsTheTiffFilesOfAFolderOfAnyLength) {
     }
 }
 
+// A name UTF-8 cannot hold reaches its file exactly, among options read as text.
+TEST(ParseCommandLine, KeepsEachPathExactly) {
+#ifdef _WIN32
+    const fs::path odd = std::wstring(L"scan\xD800.tif");
+#else
+    const fs::path odd = std::string("scan\xFF.tif");
+#endif
+    cli::Options options;
+    std::string error;
+    ASSERT_TRUE(cli::parseCommandLine({"-n", odd, "a.tif", "--", "-q"}, options, error)) << error;
+    EXPECT_TRUE(options.dryRun);
+    EXPECT_FALSE(options.quiet);
+    EXPECT_EQ(options.paths, (std::vector<fs::path>{odd, "a.tif", "-q"}));
+}
+
 } // namespace
 } // namespace plexifold::test
