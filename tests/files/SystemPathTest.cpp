@@ -103,12 +103,18 @@ TEST(PageFileInTheMaking, IsHiddenAndGoneWhenItsProcessIsKilled) {
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     EXPECT_TRUE(within10s([&] { return folder.names().size() == 2; })) << "no temporary seen";
-    TerminateProcess(process.hProcess, 1); // as "taskkill /F" does
-    WaitForSingleObject(process.hProcess, INFINITE);
+    std::wstring kill = L"taskkill.exe /F /PID " + std::to_wstring(process.dwProcessId);
+    PROCESS_INFORMATION killer{};
+    ASSERT_TRUE(CreateProcessW(nullptr, kill.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &killer));
+    WaitForSingleObject(killer.hProcess, INFINITE);
+    CloseHandle(killer.hThread);
+    CloseHandle(killer.hProcess);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0) << "not killed";
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     EXPECT_TRUE(within10s([&] { return folder.names().size() == 1; }))
-        << "a temporary stays: " << folder.names().back();
+        << "a temporary stays: " << testing::PrintToString(folder.names());
 }
 
 } // namespace
