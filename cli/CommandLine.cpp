@@ -87,14 +87,13 @@ std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem
                                                std::vector<std::filesystem::path>& missing) {
     std::vector<std::filesystem::path> found;
     for (const std::filesystem::path& path : paths) {
-        std::error_code error;
         if (files::IsFolder(path)) {
             FileList list;
             list.setPath(path);
             list.setPattern("*.tif;*.tiff");
             for (int i = 0; i < list.count(); ++i)
                 found.push_back(list.filePath(i));
-        } else if (std::filesystem::exists(path, error)) {
+        } else if (files::Exists(path)) {
             found.push_back(path);
         } else {
             missing.push_back(path);

@@ -7,6 +7,9 @@
 // Folders as the system has them, at any length of path (FolderPosix.cpp, FolderWin32.cpp).
 namespace plexifold::files {
 
+/// True when something (a file, a folder) is at `path`.
+bool Exists(const std::filesystem::path& path);
+
 /// True when `path` names an existing folder.
 bool IsFolder(const std::filesystem::path& path);
 

@@ -10,6 +10,11 @@ bool isHidden(const fs::path& path) {
 
 } // namespace
 
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
 bool IsFolder(const fs::path& path) {
     std::error_code error;
     return fs::is_directory(path, error);

@@ -21,6 +21,10 @@ bool isShownFile(const std::filesystem::path& folder, const WIN32_FIND_DATAW& fo
 
 } // namespace
 
+bool Exists(const std::filesystem::path& path) {
+    return ::GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool IsFolder(const std::filesystem::path& path) {
     const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

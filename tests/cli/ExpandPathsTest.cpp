@@ -18,8 +18,9 @@ TEST(ExpandPaths, ListsTheTiffFilesOfAFolderOfAnyLength) {
         for (const char* name : {"b.TIFF", "a.tif", "notes.txt"})
             writeFileBytes(folder / name, {'x'});
         std::vector<fs::path> missing;
-        EXPECT_EQ(cli::expandPaths({folder, folder / "gone.tif"}, missing),
-                  (std::vector<fs::path>{folder / "a.tif", folder / "b.TIFF"}));
+        EXPECT_EQ(
+            cli::expandPaths({folder, folder / "gone.tif", folder / "notes.txt"}, missing),
+            (std::vector<fs::path>{folder / "a.tif", folder / "b.TIFF", folder / "notes.txt"}));
         EXPECT_EQ(missing, std::vector<fs::path>{folder / "gone.tif"});
     }
 }
