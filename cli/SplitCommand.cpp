@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitBatch.h"
 #include "TerminalProgress.h"
 
@@ -25,7 +26,8 @@ void print(std::FILE* out, const std::string& text) {
 }
 
 void reportFile(const fs::path& file, const std::string& reason) {
-    print(stderr, "plexifold-split: " + Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
+    print(stderr,
+          "plexifold-split: " + files::Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
 }
 
 std::string counted(std::int64_t count, const char* one, const char* many) {
@@ -54,7 +56,7 @@ public:
           m_live(!options.quiet && isTerminal(stdout)) {}
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
-        m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
+        m_terminal.startFile(index, files::Utf8Of(FileTitleOf(path)));
         return m_live ? static_cast<SplitProgress&>(m_terminal) : m_silent;
     }
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
@@ -70,8 +72,8 @@ private:
         if (!result.ok)
             reportFile(file, result.outcome.reason);
         else if (!m_options.quiet && !isTerminal(stdout))
-            print(stdout,
-                  Utf8Of(file) + ": " + counted(result.outcome.pagesWritten, "page", "pages"));
+            print(stdout, files::Utf8Of(file) + ": " +
+                              counted(result.outcome.pagesWritten, "page", "pages"));
     }
 
     const Options& m_options;
@@ -110,14 +112,14 @@ int planAll(const std::vector<fs::path>& files, const Totals& totals) {
             continue;
         }
         for (const fs::path& page : pages)
-            print(stdout, Utf8Of(page));
+            print(stdout, files::Utf8Of(page));
     }
     return failed > 0 ? kExitFailed : 0;
 }
 
 } // namespace
 
-int runSplit(const std::vector<std::string>& arguments) {
+int runSplit(const std::vector<fs::path>& arguments) {
     Options options;
     std::string error;
     if (!parseCommandLine(arguments, options, error)) {

@@ -5,6 +5,7 @@
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
+#include "PathText.h"
 
 namespace plexifold {
 namespace {
@@ -13,8 +14,8 @@ using imaging::PageImageDocument;
 
 // Built by concatenation: a file name is never read as a pattern.
 std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
-    return "Processing " + Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) + " from " +
-           std::to_string(total) + ")";
+    return "Processing " + files::Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) +
+           " from " + std::to_string(total) + ")";
 }
 
 // Beyond this many failed pages the reason only counts the rest.

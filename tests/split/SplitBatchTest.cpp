@@ -6,6 +6,7 @@
 #include "FileBytes.h"
 #include "GreyPages.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitBatch.h"
 #include "TempFolder.h"
 
@@ -21,7 +22,7 @@ struct RecordingObserver : BatchObserver, SplitProgress {
     std::function<void(std::int32_t)> onPage;
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
-        started.emplace_back(index, Utf8Of(FileTitleOf(path)));
+        started.emplace_back(index, files::Utf8Of(FileTitleOf(path)));
         return *this;
     }
     void fileFinished(std::size_t, const fs::path&, const FileResult& result) override {
