@@ -72,6 +72,9 @@ TEST_P(HostileDocument, RefusedWithAReasonOrCopied) {
     ASSERT_TRUE(loaded) << document.errorText();
     ASSERT_EQ(document.PageCount(), c.pages);
     TiffInspector source(input);
+    if (c.libtiffRefuses) {
+        EXPECT_FALSE(source.opened());
+    }
     std::vector<std::string> warnings;
     for (int i = 0; i < c.pages; ++i) {
         SCOPED_TRACE("page " + std::to_string(i + 1));
