@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
@@ -39,6 +40,10 @@ std::string failureReason(const std::vector<std::string>& failures) {
     return reason;
 }
 
+// A page file is named after its source's file title; a title longer than the system
+// allows for one gives none, and the page's name would lose its folder.
+constexpr const char* kNameTooLong = "its file name would be longer than the system allows";
+
 // Writes one page, or adds why it cannot be written to `failures`.
 void splitPage(const std::filesystem::path& path, const PageImageDocument& document,
                std::int32_t index, SplitProgress& progress, SplitOutcome& outcome,
@@ -48,6 +53,8 @@ void splitPage(const std::filesystem::path& path, const PageImageDocument& docum
     std::uint64_t bytes = 0;
     bool written = false;
     try {
+        if (FileTitleOf(path).empty())
+            throw std::length_error(kNameTooLong);
         bytes = document.GetPage(index).SaveFile(PageFilePath(path, total, index + 1), &warnings);
         written = true;
     } catch (const std::bad_alloc&) {
@@ -95,6 +102,11 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
     if (!document.LoadFile(path)) {
         if (reason)
             *reason = document.errorText();
+        return false;
+    }
+    if (FileTitleOf(path).empty()) {
+        if (reason)
+            *reason = std::string("the page files cannot be named: ") + kNameTooLong;
         return false;
     }
     const std::int32_t total = document.PageCount();

@@ -173,6 +173,34 @@ TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_2.tif"}));
 }
 
+#ifndef _WIN32
+// 250 bytes that each open a four-byte sequence count 500 UTF-16 units: a title too long
+// to name pages after, though the system holds the file (Windows' names stay shorter).
+TEST_F(SplitFileTest, PagesOfANameTooLongForTheirNamesFailAndNothingIsWrittenElsewhere) {
+    const std::string name = std::string(250, '\xF0') + ".tif";
+    test::writeGreyPages(path(name), 2);
+    const test::TempFolder elsewhere;
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere.path());
+    RecordingProgress progress;
+    SplitOutcome outcome;
+    const bool split = SplitFile(path(name), progress, &outcome);
+    fs::current_path(before);
+    EXPECT_FALSE(split);
+    EXPECT_EQ(outcome.pagesFailed, 2);
+    EXPECT_NE(outcome.reason.find("page 1 of 2 not written: its file name would be longer than "
+                                  "the system allows"),
+              std::string::npos)
+        << outcome.reason;
+    EXPECT_EQ(entries(), std::vector<std::string>{name});
+    EXPECT_EQ(elsewhere.names(), std::vector<std::string>{});
+    std::vector<fs::path> pages;
+    std::string reason;
+    EXPECT_FALSE(PlanPageFiles(path(name), pages, &reason));
+    EXPECT_NE(reason.find("longer than the system allows"), std::string::npos) << reason;
+}
+#endif
+
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
     test::writeGreyPages(path("scan.tif"), 10);
     std::vector<fs::path> pages;
