@@ -12,4 +12,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The page in work was given up because a stop was asked for; nothing of it is left.
+class StopRequested : public TiffError {
+public:
+    using TiffError::TiffError;
+};
+
 } // namespace plexifold::imaging

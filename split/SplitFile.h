@@ -24,7 +24,9 @@ struct SplitOutcome {
 /// loaded, had at least one page and every page was saved. A page that cannot be
 /// saved is left out and named in the reason, and the pages after it are still
 /// written; a file that cannot be read ends at once. The page in work is never
-/// left half-written. `stopRequested` is looked at before each page.
+/// left half-written. `stopRequested` is looked at before each page and, by the copier,
+/// between blocks of a page's data: a page of many megabytes is given up at once and
+/// leaves nothing behind.
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress,
                SplitOutcome* outcome = nullptr, const std::atomic<bool>* stopRequested = nullptr);
 

@@ -7,6 +7,7 @@
 #include "FakeWindow.h"
 #include "FileBytes.h"
 #include "GreyPages.h"
+#include "RawTiff.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -201,6 +202,22 @@ TEST_F(BatchRunTest, ClosingDuringARunStopsAfterThePageInWork) {
     EXPECT_TRUE(m_window.messages.empty());
     EXPECT_EQ(m_window.settingWrites, 1);
     EXPECT_EQ(pageFiles(), written);
+}
+
+// A page of 2 GiB of pixels in a sparse file: copying it whole would take seconds.
+TEST_F(BatchRunTest, ClosingDuringAHugePageGivesItUpAndLeavesNothing) {
+    constexpr std::uint32_t kWidth = 1 << 16, kRows = 1 << 15;
+    constexpr std::uint64_t kData = 4096, kBytes = std::uint64_t{kWidth} * kRows;
+    RawTiff tiff;
+    tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(kWidth, kRows, {kData}, {kBytes})));
+    ASSERT_LT(tiff.data().size(), kData);
+    writeFileBytes(path("huge.tif"), tiff.data());
+    std::filesystem::resize_file(path("huge.tif"), kData + kBytes);
+    start();
+    m_window.onProgress = [&] { m_rules.close(); };
+    ASSERT_TRUE(m_window.runUntil([&] { return !m_rules.isRunning(); }));
+    EXPECT_EQ(m_folder.names(), std::vector<std::string>{"huge.tif"});
+    EXPECT_TRUE(m_window.messages.empty());
 }
 
 struct ReportCase {
