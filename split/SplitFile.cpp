@@ -49,9 +49,10 @@ constexpr const char* kNameTooLong = "its file name would be longer than the sys
 class PageWalk {
 public:
     PageWalk(const std::filesystem::path& path, const PageImageDocument& document,
-             SplitProgress& progress, SplitOutcome& outcome, const std::atomic<bool>* stopRequested)
+             SplitProgress& progress, SplitOutcome& outcome, const std::atomic<bool>* stopRequested,
+             const RunFiles* runFiles)
         : m_path(path), m_document(document), m_total(document.PageCount()), m_progress(progress),
-          m_outcome(outcome), m_stopRequested(stopRequested) {}
+          m_outcome(outcome), m_stopRequested(stopRequested), m_runFiles(runFiles) {}
 
     bool run() {
         m_progress.begin(m_total);
@@ -83,8 +84,11 @@ private:
         try {
             if (FileTitleOf(m_path).empty())
                 throw std::length_error(kNameTooLong);
-            bytes = m_document.GetPage(index).SaveFile(PageFilePath(m_path, m_total, index + 1),
-                                                       &warnings, m_stopRequested);
+            const std::filesystem::path target = PageFilePath(m_path, m_total, index + 1);
+            if (m_runFiles && m_runFiles->holds(target))
+                throw std::invalid_argument(Utf8Of(FileTitleOf(target)) +
+                                            " is one of the files being split");
+            bytes = m_document.GetPage(index).SaveFile(target, &warnings, m_stopRequested);
         } catch (const imaging::StopRequested&) {
             return false;
         } catch (const std::bad_alloc&) {
@@ -111,6 +115,7 @@ private:
     SplitProgress& m_progress;
     SplitOutcome& m_outcome;
     const std::atomic<bool>* m_stopRequested;
+    const RunFiles* m_runFiles;
     std::vector<std::string> m_failures;
 };
 
@@ -137,7 +142,7 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
 }
 
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
-               const std::atomic<bool>* stopRequested) {
+               const std::atomic<bool>* stopRequested, const RunFiles* runFiles) {
     SplitOutcome local;
     SplitOutcome& result = outcome ? *outcome : local;
     result = {};
@@ -151,7 +156,7 @@ bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, Split
             result.reason = "the file has no pages";
             return false;
         }
-        return PageWalk(path, document, progress, result, stopRequested).run();
+        return PageWalk(path, document, progress, result, stopRequested, runFiles).run();
     } catch (const std::exception& error) {
         result.reason = error.what();
     } catch (...) {
