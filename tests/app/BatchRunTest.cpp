@@ -155,7 +155,9 @@ TEST_F(BatchRunTest, ProgressIsShownAtMostOnceAFrame) {
 }
 
 // A folder box holding only blanks starts nothing and stores nothing.
-TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
+// Spaces alone leave nothing to run; a tab is text like any other (the list still holds the
+// folder's files), so the run goes ahead and the text is stored as it stands.
+TEST_F(BatchRunTest, FolderBoxOfSpacesDoesNothingButATabCounts) {
     writeTiff("a.tif", 2);
     m_window.stored = text(m_folder.path());
     m_rules.Form_Load();
@@ -166,6 +168,12 @@ TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
     EXPECT_FALSE(m_window.progressVisible);
     EXPECT_EQ(m_window.settingWrites, 0);
     EXPECT_TRUE(pageFiles().empty());
+
+    m_window.path = " \t ";
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.stored, " \t ");
+    EXPECT_EQ(pageFiles().size(), 2u);
 }
 
 // After a failed choice the box holds the prompt while the list keeps its names:

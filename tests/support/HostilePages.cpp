@@ -246,6 +246,17 @@ std::vector<HostileFile> damagedPages() {
              });
          },
          1, "page 1: warning: StripByteCounts is missing; strip 1 is taken to hold 32 bytes"},
+        // Rows of 10 pixels of 1 bit end in the middle of their second byte.
+        {"OneStripOfBitsWithoutByteCounts",
+         [] {
+             return onePage([](RawTiff& t, auto& e) {
+                 for (auto entry : {t.longs(256, {10}), t.longs(257, {4}), t.shorts(258, {1}),
+                                    t.longs(278, {4}), t.longs(273, {firstValue(e[5])})})
+                     setEntry(e, entry);
+                 std::erase_if(e, [](auto& x) { return x.tag == 279; });
+             });
+         },
+         1, "page 1: warning: StripByteCounts is missing; strip 1 is taken to hold 8 bytes"},
         {"FaxStripOfZeroBytes", faxWithoutByteCount, 1,
          "page 1: warning: StripByteCounts of 0 does not fit the image; strip 1 is taken to hold"},
         {"NoImageData",
