@@ -23,17 +23,19 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
                                std::vector<std::string>* warnings,
                                const std::atomic<bool>* stopRequested) {
-    source.readAfresh();
-    const PagePlan plan = planPage(source, page);
-    OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
-    AtomicFile file(target);
-    OutputFile output(file.file(), pathText(target));
-    PageWriter(source, plan, output, stopRequested).write();
-    file.commit();
-    share.keep();
-    if (warnings)
-        warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
-    return plan.end;
+    return withTiffErrors([&] {
+        source.readAfresh();
+        const PagePlan plan = planPage(source, page);
+        OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
+        files::AtomicFile file(target);
+        OutputFile output(file.file(), files::pathText(target));
+        PageWriter(source, plan, output, stopRequested).write();
+        file.commit();
+        share.keep();
+        if (warnings)
+            warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
+        return plan.end;
+    });
 }
 
 void PageWriter::write() {
