@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
@@ -40,52 +41,84 @@ std::string failureReason(const std::vector<std::string>& failures) {
     return reason;
 }
 
-// Writes one page, or adds why it cannot be written to `failures`.
-void splitPage(const std::filesystem::path& path, const PageImageDocument& document,
-               std::int32_t index, SplitProgress& progress, SplitOutcome& outcome,
-               std::vector<std::string>& failures) {
-    const std::int32_t total = document.PageCount();
-    std::vector<std::string> warnings;
-    std::uint64_t bytes = 0;
-    bool written = false;
-    try {
-        bytes = document.GetPage(index).SaveFile(PageFilePath(path, total, index + 1), &warnings);
-        written = true;
-    } catch (const std::bad_alloc&) {
-        failures.push_back(pageFailure(index + 1, total, "not enough memory to copy the page"));
-    } catch (const std::exception& error) {
-        failures.push_back(pageFailure(index + 1, total, error.what()));
-    }
-    if (!written) {
-        ++outcome.pagesFailed;
-        return;
-    }
-    ++outcome.pagesWritten;
-    outcome.bytesWritten += bytes;
-    outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
-    progress.saved(index + 1, bytes);
-}
+// A page file is named after its source's file title; a title longer than the system
+// allows for one gives none, and the page's name would lose its folder.
+constexpr const char* kNameTooLong = "its file name would be longer than the system allows";
 
-// A page that cannot be written costs only itself: the walk goes on with the next.
-bool splitPages(const std::filesystem::path& path, const PageImageDocument& document,
-                SplitProgress& progress, SplitOutcome& outcome,
-                const std::atomic<bool>* stopRequested) {
-    const std::int32_t total = document.PageCount();
-    std::vector<std::string> failures;
-    progress.begin(total);
-    for (std::int32_t i = 0; i < total; ++i) {
-        if (stopRequested && stopRequested->load()) {
-            const std::string stop = "stopped before page " + std::to_string(i + 1);
-            outcome.reason = failures.empty() ? stop : failureReason(failures) + "; " + stop;
-            return false;
+// Walks the pages of one loaded file. A page that cannot be written costs only itself:
+// the walk goes on with the next.
+class PageWalk {
+public:
+    PageWalk(const std::filesystem::path& path, const PageImageDocument& document,
+             SplitProgress& progress, SplitOutcome& outcome, const std::atomic<bool>* stopRequested,
+             const RunFiles* runFiles)
+        : m_path(path), m_document(document), m_total(document.PageCount()), m_progress(progress),
+          m_outcome(outcome), m_stopRequested(stopRequested), m_runFiles(runFiles) {}
+
+    bool run() {
+        m_progress.begin(m_total);
+        for (std::int32_t i = 0; i < m_total; ++i) {
+            if (stopRequested())
+                return stop("stopped before page " + std::to_string(i + 1));
+            m_progress.page(progressText(m_path, i + 1, m_total), i + 1);
+            if (!splitPage(i))
+                return stop("stopped in page " + std::to_string(i + 1) + ", which is not written");
         }
-        progress.page(progressText(path, i + 1, total), i + 1);
-        splitPage(path, document, i, progress, outcome, failures);
+        m_progress.end();
+        m_outcome.reason = failureReason(m_failures);
+        return m_failures.empty();
     }
-    progress.end();
-    outcome.reason = failureReason(failures);
-    return failures.empty();
-}
+
+private:
+    bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
+
+    bool stop(const std::string& where) {
+        m_outcome.reason = m_failures.empty() ? where : failureReason(m_failures) + "; " + where;
+        return false;
+    }
+
+    // Writes one page, or notes why it cannot be written. False when it was given up on a
+    // stop request: it is neither written nor failed.
+    bool splitPage(std::int32_t index) {
+        std::vector<std::string> warnings;
+        std::uint64_t bytes = 0;
+        try {
+            if (FileTitleOf(m_path).empty())
+                throw std::length_error(kNameTooLong);
+            const std::filesystem::path target = PageFilePath(m_path, m_total, index + 1);
+            if (m_runFiles && m_runFiles->holds(target))
+                throw std::invalid_argument(files::Utf8Of(FileTitleOf(target)) +
+                                            " is one of the files being split");
+            bytes = m_document.GetPage(index).SaveFile(target, &warnings, m_stopRequested);
+        } catch (const imaging::StopRequested&) {
+            return false;
+        } catch (const std::bad_alloc&) {
+            return failed(index, "not enough memory to copy the page");
+        } catch (const std::exception& error) {
+            return failed(index, error.what());
+        }
+        ++m_outcome.pagesWritten;
+        m_outcome.bytesWritten += bytes;
+        m_outcome.warnings.insert(m_outcome.warnings.end(), warnings.begin(), warnings.end());
+        m_progress.saved(index + 1, bytes);
+        return true;
+    }
+
+    bool failed(std::int32_t index, const std::string& why) {
+        m_failures.push_back(pageFailure(index + 1, m_total, why));
+        ++m_outcome.pagesFailed;
+        return true;
+    }
+
+    const std::filesystem::path& m_path;
+    const PageImageDocument& m_document;
+    const std::int32_t m_total;
+    SplitProgress& m_progress;
+    SplitOutcome& m_outcome;
+    const std::atomic<bool>* m_stopRequested;
+    const RunFiles* m_runFiles;
+    std::vector<std::string> m_failures;
+};
 
 } // namespace
 
@@ -98,6 +131,11 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
             *reason = document.errorText();
         return false;
     }
+    if (FileTitleOf(path).empty()) {
+        if (reason)
+            *reason = std::string("the page files cannot be named: ") + kNameTooLong;
+        return false;
+    }
     const std::int32_t total = document.PageCount();
     for (std::int32_t page = 1; page <= total; ++page)
         pageFiles.push_back(PageFilePath(path, total, page));
@@ -105,7 +143,7 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
 }
 
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
-               const std::atomic<bool>* stopRequested) {
+               const std::atomic<bool>* stopRequested, const RunFiles* runFiles) {
     SplitOutcome local;
     SplitOutcome& result = outcome ? *outcome : local;
     result = {};
@@ -119,7 +157,7 @@ bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, Split
             result.reason = "the file has no pages";
             return false;
         }
-        return splitPages(path, document, progress, result, stopRequested);
+        return PageWalk(path, document, progress, result, stopRequested, runFiles).run();
     } catch (const std::exception& error) {
         result.reason = error.what();
     } catch (...) {
