@@ -7,6 +7,10 @@
 
 namespace plexifold::app {
 
+/// Where the window keeps its folder, named as the registry names them.
+inline constexpr const char* kSettingsKey = "SOFTWARE\\Plexifold";
+inline constexpr const char* kSettingsValue = "DEFAULT_PATH";
+
 enum class Control { txtPath, cmdBrowse, cmdConvert };
 enum class MessageIcon { Information, Exclamation, Warning };
 

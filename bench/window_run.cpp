@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: window_run FOLDER\n");
         return 2;
     }
-    WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("SOFTWARE\\Plexifold"),
-                        QStringLiteral("DEFAULT_PATH"), QString::fromLocal8Bit(argv[1]));
+    WriteRegistryString(RegistryRoot::CurrentUser, QString::fromUtf8(app::kSettingsKey),
+                        QString::fromUtf8(app::kSettingsValue), QString::fromLocal8Bit(argv[1]));
 
     QElapsedTimer clock;
     double seconds = -1;

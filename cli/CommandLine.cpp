@@ -63,7 +63,7 @@ std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem
         if (std::filesystem::is_directory(path, error)) {
             FileList list;
             list.setPath(path);
-            list.setPattern("*.tif;*.tiff");
+            list.setPattern(kTiffPattern);
             for (int i = 0; i < list.count(); ++i)
                 files.push_back(list.filePath(i));
         } else if (std::filesystem::exists(path, error)) {

@@ -60,6 +60,10 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
     writeTiff("b%1x%2F.TIFF", 1); // a name is never read as a pattern
     start();
     EXPECT_FALSE(m_window.snapshot().anyInputEnabled);
+    TempFolder other; // a drop during the run is ignored
+    touchFiles(other.path(), {"o.tif"});
+    m_rules.Form_DragDrop({other.path()});
+    EXPECT_EQ(m_window.path, text(m_folder.path()));
     ASSERT_TRUE(runToTheBox());
 
     ASSERT_EQ(m_window.messages.size(), 1u);

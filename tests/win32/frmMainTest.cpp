@@ -7,7 +7,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstring>
+#include <fstream>
+
+#include "TempFolder.h"
 #include "WideText.h"
 #include "frmMain.h"
 #include "frmMainControls.h"
@@ -16,6 +21,24 @@ using namespace plexifold;
 using namespace plexifold::win32;
 
 namespace {
+
+// What the shell hands a window when files are dropped onto it: a DROPFILES block followed
+// by the names, each ended by a NUL, and one more NUL.
+HGLOBAL dropBlock(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const auto& name : names)
+        list += name + L'\0';
+    list += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    const HGLOBAL block = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
+                list.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return block;
+}
 
 // Wine draws windows on an X display; without one a window would never come.
 bool canShowWindows() {
@@ -37,8 +60,7 @@ protected:
             GTEST_SKIP() << "needs an X display under Wine";
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        ASSERT_TRUE(m_form.load(
-            {.load = [] {}, .browseClick = [] {}, .executeClick = [] {}, .close = [] {}}));
+        ASSERT_TRUE(m_form.load());
     }
 
     HWND item(int id) const { return GetDlgItem(m_form.handle(), id); }
@@ -144,6 +166,34 @@ TEST_F(frmMainTest, ProgressShowsInLabelCaptionAndBarForEveryRange) {
     }
     EXPECT_EQ(textOf(item(lblProgress)), WideFromUtf8(text));
     EXPECT_EQ(textOf(m_form.handle()), WideFromUtf8(text));
+}
+
+TEST_F(frmMainTest, ADroppedFolderIsChosen) {
+    test::TempFolder folder;
+    std::ofstream(folder.path() / "a.tif").put('\0');
+    SendMessageW(m_form.handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(dropBlock({L"C:\\gone", folder.path().wstring()})), 0);
+    EXPECT_EQ(textOf(item(txtPath)), folder.path().wstring());
+    EXPECT_TRUE(IsWindowEnabled(item(cmdConvert)));
+}
+
+// Whatever escapes a handler, not only a std::exception, is shown and ends the program.
+TEST_F(frmMainTest, AnEscapingErrorClosesTheWindow) {
+    test::TempFolder empty;
+    std::vector<std::wstring> shown;
+    Prompts prompts;
+    prompts.showMessage = [&](HWND, const std::wstring& text, UINT) {
+        shown.push_back(text);
+        if (shown.size() == 1)
+            throw 42; // the warning about the folder without images fails
+    };
+    frmMain form(GetModuleHandleW(nullptr), prompts);
+    ASSERT_TRUE(form.load());
+    SendMessageW(form.handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(dropBlock({empty.path().wstring()})), 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], L"Plexifold has to close: an unknown error");
+    EXPECT_EQ(form.handle(), nullptr);
 }
 
 TEST_F(frmMainTest, PostedTasksRunOnTheWindowsThreadInTheirOrder) {

@@ -7,12 +7,6 @@
 namespace plexifold {
 namespace {
 
-#ifdef Q_OS_WIN
-std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + keyPath,
-                                       QSettings::NativeFormat);
-}
-#else
 // "SOFTWARE\Vendor\Product" maps to the file Vendor/Product.conf of the user's
 // settings folder; a single name after "SOFTWARE" names both the folder and the file.
 std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
@@ -24,7 +18,6 @@ std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization,
                                        application);
 }
-#endif
 
 } // namespace
 

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The program's one setting, kept per user: on Windows in the registry under
-// HKEY_CURRENT_USER, elsewhere in Qt's settings file for the user
+// The program's one setting, kept per user in Qt's settings file
 // ($XDG_CONFIG_HOME/Plexifold/Plexifold.conf for the key path "SOFTWARE\Plexifold").
 namespace plexifold {
 

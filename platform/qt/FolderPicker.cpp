@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace plexifold {
@@ -11,11 +10,7 @@ namespace {
 
 // The dialog always opens at the top, whatever folder the window shows.
 QString topFolder() {
-#ifdef Q_OS_WIN
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-#else
     return QDir::rootPath();
-#endif
 }
 
 } // namespace
