@@ -1,7 +1,7 @@
 #include "BatchRun.h"
 
 #include "PageNaming.h"
-#include "SplitFile.h"
+#include "SplitBatch.h"
 
 #include <utility>
 
@@ -30,6 +30,25 @@ public:
 
 private:
     BatchRun& m_run;
+};
+
+// Gathers what the box at the end names: the files that failed, and why.
+class WindowObserver : public BatchObserver {
+public:
+    WindowObserver(BatchRun& run, BatchReport& report) : m_progress(run), m_report(report) {}
+
+    SplitProgress& fileStarted(std::size_t, const std::filesystem::path&) override {
+        return m_progress;
+    }
+    void fileFinished(std::size_t, const std::filesystem::path& path,
+                      const FileResult& result) override {
+        if (!result.ok)
+            m_report.failures.push_back({Utf8Of(FileTitleOf(path)), result.outcome.reason});
+    }
+
+private:
+    MailboxProgress m_progress;
+    BatchReport& m_report;
 };
 
 BatchRun::BatchRun(WindowView& view, Finished finished)
@@ -61,21 +80,9 @@ void BatchRun::stop() {
 void BatchRun::run(std::uint64_t runId, const std::vector<std::filesystem::path>& paths) {
     BatchReport report;
     report.fileCount = paths.size();
-    for (const auto& path : paths) {
-        if (m_stopRequested) {
-            report.stopped = true;
-            break;
-        }
-        ProcessFile(path, report);
-    }
+    WindowObserver observer(*this, report);
+    report.stopped = SplitBatch(observer, &m_stopRequested).run(paths).stopped;
     postToWindow([this, runId, report] { workerDone(runId, report); });
-}
-
-void BatchRun::ProcessFile(const std::filesystem::path& path, BatchReport& report) {
-    MailboxProgress progress(*this);
-    SplitOutcome outcome;
-    if (!SplitFile(path, progress, &outcome, &m_stopRequested))
-        report.failures.push_back({Utf8Of(FileTitleOf(path)), outcome.reason});
 }
 
 void BatchRun::postToWindow(std::function<void()> task, std::chrono::milliseconds delay) {

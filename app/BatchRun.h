@@ -15,7 +15,7 @@
 
 namespace plexifold::app {
 
-// Splits a list of files one after the other on a worker thread. The worker leaves
+// Splits a list of files one after the other (SplitBatch) on a worker thread. The worker leaves
 // its progress in a mailbox and never waits for the window; the window's thread
 // shows the latest of it at most once a frame, so that a run of many small pages
 // is not held up by drawing each of them. Everything but the worker runs on the
@@ -46,7 +46,6 @@ private:
     friend class MailboxProgress;
 
     void run(std::uint64_t runId, const std::vector<std::filesystem::path>& paths);
-    void ProcessFile(const std::filesystem::path& path, BatchReport& report);
     void workerDone(std::uint64_t runId, const BatchReport& report);
     /// Worker side: changes the progress in the mailbox and tells the window once.
     void post(const std::function<void(ProgressState&)>& change);

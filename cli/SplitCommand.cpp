@@ -4,7 +4,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "PageNaming.h"
-#include "SplitFile.h"
+#include "SplitBatch.h"
 #include "TerminalProgress.h"
 
 namespace plexifold::cli {
@@ -32,11 +32,10 @@ std::string counted(std::int64_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// Files named on the command line that were not there, beside the run's own totals.
 struct Totals {
     std::size_t files = 0;
-    std::size_t failed = 0;
-    std::int64_t pages = 0;
-    std::int64_t pagesFailed = 0;
+    std::size_t missing = 0;
 };
 
 // Silent stand-in for runs that show no progress line.
@@ -47,65 +46,73 @@ public:
     void end() override {}
 };
 
-// What became of one file, once its progress line is gone.
-void report(const fs::path& file, bool ok, const SplitOutcome& outcome, const Options& options,
-            Totals& totals) {
-    totals.pages += outcome.pagesWritten;
-    totals.pagesFailed += outcome.pagesFailed;
-    for (const std::string& warning : outcome.warnings)
-        reportFile(file, warning);
-    if (!ok) {
-        ++totals.failed;
-        reportFile(file, outcome.reason);
-    } else if (!options.quiet && !isTerminal(stdout)) {
-        print(stdout, Utf8Of(file) + ": " + counted(outcome.pagesWritten, "page", "pages"));
-    }
-}
+// Shows the run on the terminal: a live line while a file is split, then what became of it.
+class TerminalObserver : public BatchObserver {
+public:
+    TerminalObserver(const Options& options, std::size_t fileCount)
+        : m_options(options), m_terminal(stdout, fileCount),
+          m_live(!options.quiet && isTerminal(stdout)) {}
 
-std::string summary(const Totals& totals, bool stopped) {
+    SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
+        m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
+        return m_live ? static_cast<SplitProgress&>(m_terminal) : m_silent;
+    }
+    void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
+        m_terminal.clear();
+        if (!result.stopped) // the file stopped is not reported, its pages are counted
+            report(path, result);
+    }
+
+private:
+    void report(const fs::path& file, const FileResult& result) const {
+        for (const std::string& warning : result.outcome.warnings)
+            reportFile(file, warning);
+        if (!result.ok)
+            reportFile(file, result.outcome.reason);
+        else if (!m_options.quiet && !isTerminal(stdout))
+            print(stdout,
+                  Utf8Of(file) + ": " + counted(result.outcome.pagesWritten, "page", "pages"));
+    }
+
+    const Options& m_options;
+    TerminalProgress m_terminal;
+    NoProgress m_silent;
+    bool m_live;
+};
+
+std::string summary(const Totals& totals, const BatchTotals& batch) {
     std::string text = counted(static_cast<std::int64_t>(totals.files), "file", "files") + ", " +
-                       counted(totals.pages, "page", "pages") + " written, ";
-    if (totals.pagesFailed > 0)
-        text += counted(totals.pagesFailed, "page", "pages") + " not written, ";
-    return text + std::to_string(totals.failed) + " failed" + (stopped ? ", interrupted" : "");
+                       counted(batch.pagesWritten, "page", "pages") + " written, ";
+    if (batch.pagesFailed > 0)
+        text += counted(batch.pagesFailed, "page", "pages") + " not written, ";
+    return text + std::to_string(batch.failed + totals.missing) + " failed" +
+           (batch.stopped ? ", interrupted" : "");
 }
 
-int splitAll(const std::vector<fs::path>& files, const Options& options, Totals& totals) {
-    const bool live = !options.quiet && isTerminal(stdout);
-    TerminalProgress terminal(stdout, files.size());
-    NoProgress silent;
-    SplitProgress& progress = live ? static_cast<SplitProgress&>(terminal) : silent;
-    for (std::size_t i = 0; i < files.size() && !g_stopRequested.load(); ++i) {
-        terminal.startFile(i, Utf8Of(FileTitleOf(files[i])));
-        SplitOutcome outcome;
-        const bool ok = SplitFile(files[i], progress, &outcome, &g_stopRequested);
-        terminal.clear();
-        if (g_stopRequested.load()) // the file stopped is not reported, its pages are counted
-            totals.pages += outcome.pagesWritten;
-        else
-            report(files[i], ok, outcome, options, totals);
-    }
-    const bool stopped = g_stopRequested.load();
+int splitAll(const std::vector<fs::path>& files, const Options& options, const Totals& totals) {
+    TerminalObserver observer(options, files.size());
+    const BatchTotals batch = SplitBatch(observer, &g_stopRequested).run(files);
     if (!options.quiet)
-        print(stdout, summary(totals, stopped));
-    if (stopped)
+        print(stdout, summary(totals, batch));
+    if (batch.stopped)
         return kExitInterrupted;
-    return totals.failed > 0 ? kExitFailed : 0;
+    return batch.failed + totals.missing > 0 ? kExitFailed : 0;
 }
 
-int planAll(const std::vector<fs::path>& files, Totals& totals) {
+int planAll(const std::vector<fs::path>& files, const Totals& totals) {
+    std::size_t failed = totals.missing;
     for (const fs::path& file : files) {
         std::vector<fs::path> pages;
         std::string reason;
         if (!PlanPageFiles(file, pages, &reason)) {
-            ++totals.failed;
+            ++failed;
             reportFile(file, reason);
             continue;
         }
         for (const fs::path& page : pages)
             print(stdout, Utf8Of(page));
     }
-    return totals.failed > 0 ? kExitFailed : 0;
+    return failed > 0 ? kExitFailed : 0;
 }
 
 } // namespace
@@ -126,14 +133,10 @@ int runSplit(const std::vector<std::string>& arguments) {
     installStopHandler(g_stopRequested);
     std::vector<fs::path> missing;
     const std::vector<fs::path> files = expandPaths(options.paths, missing);
-    Totals totals;
-    totals.files = files.size() + missing.size();
-    totals.failed = missing.size();
+    const Totals totals{files.size() + missing.size(), missing.size()};
     for (const fs::path& path : missing)
         reportFile(path, "no such file or folder");
-
-    const int status = options.dryRun ? planAll(files, totals) : splitAll(files, options, totals);
-    return status == 0 && !missing.empty() ? kExitFailed : status;
+    return options.dryRun ? planAll(files, totals) : splitAll(files, options, totals);
 }
 
 } // namespace plexifold::cli
