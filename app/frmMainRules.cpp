@@ -99,6 +99,7 @@ void frmMainRules::close() {
 void frmMainRules::endRun(const BatchReport& report) {
     m_view.setCaption(kCaption);
     m_view.showMessage(report.messageText(), report.messageIcon());
+    m_view.clearRunProgress();
     m_view.setProgressVisible(false);
     SetInputsEnabled(true);
 }

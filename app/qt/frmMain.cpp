@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "AppIcon.h"
+#include "LauncherEntry.h"
 #include "SettingsStore.h"
 #include "frmMainLayout.h"
 
@@ -112,6 +113,14 @@ void frmMain::showProgress(const app::ProgressState& state) {
     // of the bar too, which the bar takes for a repaint of its own and then skips the next
     // small steps. Ask for the whole bar each time.
     m_ui.ProgressBar1->update();
+}
+
+void frmMain::showRunProgress(const app::RunProgress& run) {
+    ShowLauncherProgress(true, run.share, run.failed);
+}
+
+void frmMain::clearRunProgress() {
+    ShowLauncherProgress(false, 0, false);
 }
 
 void frmMain::showMessage(const std::string& text, app::MessageIcon icon) {

@@ -29,6 +29,8 @@ public:
     void setEnabled(app::Control control, bool enabled) override;
     void setProgressVisible(bool visible) override;
     void showProgress(const app::ProgressState& state) override;
+    void showRunProgress(const app::RunProgress& run) override;
+    void clearRunProgress() override;
     void showMessage(const std::string& text, app::MessageIcon icon) override;
     std::string browseForFolder(const std::string& prompt) override;
     std::string readSetting() override;

@@ -86,8 +86,8 @@ Prompts Prompts::standard() {
             }};
 }
 
-frmMain::frmMain(HINSTANCE instance, Prompts prompts)
-    : m_instance(instance), m_prompts(std::move(prompts)) {
+frmMain::frmMain(HINSTANCE instance, Prompts prompts, TaskbarButton taskbar)
+    : m_instance(instance), m_prompts(std::move(prompts)), m_taskbar(std::move(taskbar)) {
     registerClass(instance, &frmMain::windowProc);
 }
 
@@ -330,6 +330,16 @@ void frmMain::showProgress(const app::ProgressState& state) {
     }
     UpdateWindow(control(lblProgress));
     UpdateWindow(bar);
+}
+
+void frmMain::showRunProgress(const app::RunProgress& run) {
+    constexpr ULONGLONG kTotal = 1000;
+    m_taskbar.setState(m_hwnd, run.failed ? TBPF_ERROR : TBPF_NORMAL);
+    m_taskbar.setProgress(m_hwnd, static_cast<ULONGLONG>(run.share * kTotal), kTotal);
+}
+
+void frmMain::clearRunProgress() {
+    m_taskbar.setState(m_hwnd, TBPF_NOPROGRESS);
 }
 
 void frmMain::showMessage(const std::string& text, app::MessageIcon icon) {

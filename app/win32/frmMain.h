@@ -8,6 +8,7 @@
 
 #include <shellapi.h>
 
+#include "TaskbarButton.h"
 #include "WindowTasks.h"
 #include "WindowView.h"
 #include "frmMainRules.h"
@@ -30,7 +31,8 @@ struct Prompts {
 // ask and forwards its events to them; it makes no decisions of its own.
 class frmMain final : public app::WindowView {
 public:
-    explicit frmMain(HINSTANCE instance, Prompts prompts = Prompts::standard());
+    explicit frmMain(HINSTANCE instance, Prompts prompts = Prompts::standard(),
+                     TaskbarButton taskbar = TaskbarButton::standard());
     ~frmMain() override;
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
@@ -51,6 +53,8 @@ public:
     void setEnabled(app::Control control, bool enabled) override;
     void setProgressVisible(bool visible) override;
     void showProgress(const app::ProgressState& state) override;
+    void showRunProgress(const app::RunProgress& run) override;
+    void clearRunProgress() override;
     void showMessage(const std::string& text, app::MessageIcon icon) override;
     std::string browseForFolder(const std::string& prompt) override;
     std::string readSetting() override;
@@ -75,6 +79,7 @@ private:
     HFONT m_font = nullptr;
     HWND m_lastFocus = nullptr;
     Prompts m_prompts;
+    TaskbarButton m_taskbar;
     int m_exitCode = 0;
     WindowTasks m_tasks;
     app::frmMainRules m_rules{*this}; // last: stopped before the controls go

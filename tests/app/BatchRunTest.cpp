@@ -92,6 +92,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
         ASSERT_NE(next, all.end()) << state.text;
         EXPECT_GE(state.value, state.minimum);
         EXPECT_LE(state.value, state.maximum);
+        EXPECT_FALSE(m_window.runShown[i].failed);
         EXPECT_TRUE(m_window.shownAt[i].progressVisible);
         EXPECT_FALSE(m_window.shownAt[i].anyInputEnabled);
         EXPECT_EQ(m_window.shownAt[i].stored, text(m_folder.path()));
@@ -129,6 +130,22 @@ TEST_F(BatchRunTest, FailingFilesAreNamedInTheBox) {
         << box.text;
     EXPECT_NE(box.text.find("\nc.tif: page 2 of 3 not written: "), std::string::npos) << box.text;
     EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
+
+    // The run's share grows over the four files; from the first failed file on it is an
+    // error, and it goes once the box is closed.
+    ASSERT_EQ(m_window.runShown.size(), m_window.shown.size());
+    double share = 0;
+    for (std::size_t i = 0; i < m_window.shown.size(); ++i) {
+        const auto& run = m_window.runShown[i];
+        EXPECT_GE(run.share, share);
+        share = run.share;
+        if (m_window.shown[i].text.find("a.tif") == std::string::npos) {
+            EXPECT_TRUE(run.failed) << m_window.shown[i].text;
+        }
+    }
+    EXPECT_DOUBLE_EQ(m_window.runShown.back().share, 1.0);
+    EXPECT_EQ(box.whileOpen.runCleared, 0);
+    EXPECT_EQ(m_window.runCleared, 1);
 }
 
 // The page files of a run are not in the list; a second run splits the same names.

@@ -168,6 +168,25 @@ TEST_F(frmMainTest, ProgressShowsInLabelCaptionAndBarForEveryRange) {
     EXPECT_EQ(textOf(m_form.handle()), WideFromUtf8(text));
 }
 
+// The taskbar button follows the run's share, turns to the error state once a file has
+// failed, and is cleared at the end.
+TEST_F(frmMainTest, TaskbarFollowsTheRun) {
+    std::vector<std::pair<TBPFLAG, ULONGLONG>> calls;
+    TaskbarButton taskbar{
+        .setProgress = [&](HWND, ULONGLONG done, ULONGLONG) { calls.back().second = done; },
+        .setState =
+            [&](HWND, TBPFLAG state) {
+                calls.push_back({state, 0});
+            }};
+    frmMain form(GetModuleHandleW(nullptr), Prompts::standard(), taskbar);
+    ASSERT_TRUE(form.load());
+    form.showRunProgress({.filesDone = 0, .fileCount = 2, .share = 0.25, .failed = false});
+    form.showRunProgress({.filesDone = 1, .fileCount = 2, .share = 0.75, .failed = true});
+    form.clearRunProgress();
+    EXPECT_EQ(calls, (std::vector<std::pair<TBPFLAG, ULONGLONG>>{
+                         {TBPF_NORMAL, 250}, {TBPF_ERROR, 750}, {TBPF_NOPROGRESS, 0}}));
+}
+
 TEST_F(frmMainTest, ADroppedFolderIsChosen) {
     test::TempFolder folder;
     std::ofstream(folder.path() / "a.tif").put('\0');
