@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "RegistryStore.h"
 #include "TempFolder.h"
 #include "WideText.h"
 #include "frmMain.h"
@@ -60,7 +61,14 @@ protected:
             GTEST_SKIP() << "needs an X display under Wine";
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
+        // The window loads with an empty folder as the user's last one: nothing to run.
+        m_storedBefore = ReadRegistryString(HKEY_CURRENT_USER, kKey, kValue);
+        WriteRegistryString(HKEY_CURRENT_USER, kKey, kValue, m_empty.path().wstring());
         ASSERT_TRUE(m_form.load());
+    }
+    void TearDown() override {
+        if (canShowWindows())
+            WriteRegistryString(HKEY_CURRENT_USER, kKey, kValue, m_storedBefore);
     }
 
     HWND item(int id) const { return GetDlgItem(m_form.handle(), id); }
@@ -93,6 +101,10 @@ protected:
             DispatchMessageW(&message);
     }
 
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\Plexifold";
+    static constexpr const wchar_t* kValue = L"DEFAULT_PATH";
+    test::TempFolder m_empty;
+    std::wstring m_storedBefore;
     frmMain m_form{GetModuleHandleW(nullptr)};
 };
 
