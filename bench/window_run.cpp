@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     double seconds = -1;
     QString message;
     Prompts prompts;
-    prompts.browseForFolder = [](QWidget*, const QString&) { return QString(); };
+    prompts.browseForFolder = [](QWidget*, const QString&) { return QByteArray(); };
     prompts.showMessage = [&](QWidget*, QMessageBox::Icon, const QString& text) {
         seconds = double(clock.nsecsElapsed()) / 1e9;
         message = text;

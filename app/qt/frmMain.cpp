@@ -74,11 +74,15 @@ void frmMain::setCaption(const std::string& text) {
     setWindowTitle(qText(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 
+// A folder whose name is not UTF-8 is shown with replacement characters; the box keeps
+// its bytes, so that the folder is listed, split and stored as it is.
 std::string frmMain::pathText() const {
-    return m_ui.txtPath->text().toStdString();
+    const QString shown = m_ui.txtPath->text();
+    return shown == qText(m_pathBytes) ? m_pathBytes : shown.toStdString();
 }
 
 void frmMain::setPathText(const std::string& text) {
+    m_pathBytes = text;
     m_ui.txtPath->setText(qText(text));
 }
 
@@ -132,11 +136,12 @@ std::string frmMain::browseForFolder(const std::string& prompt) {
 }
 
 std::string frmMain::readSetting() {
-    return ReadRegistryString(RegistryRoot::CurrentUser, kKeyPath, kValueName).toStdString();
+    return ReadRegistryBytes(RegistryRoot::CurrentUser, kKeyPath, kValueName).toStdString();
 }
 
 void frmMain::writeSetting(const std::string& text) {
-    WriteRegistryString(RegistryRoot::CurrentUser, kKeyPath, kValueName, qText(text));
+    WriteRegistryBytes(RegistryRoot::CurrentUser, kKeyPath, kValueName,
+                       QByteArray::fromStdString(text));
 }
 
 void frmMain::post(std::function<void()> task, std::chrono::milliseconds delay) {

@@ -57,6 +57,7 @@ private:
     Prompts m_prompts;
     bool m_frameCentred = false;
     bool m_failed = false;
+    std::string m_pathBytes;          // what the folder box shows, exactly
     app::frmMainRules m_rules{*this}; // last: stopped before the controls go
 };
 

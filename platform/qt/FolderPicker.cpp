@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QUrl>
+#include <filesystem>
 
 namespace plexifold {
 namespace {
@@ -15,7 +15,7 @@ QString topFolder() {
 
 } // namespace
 
-QString BrowseForFolder(QWidget* owner, const QString& prompt) {
+QByteArray BrowseForFolder(QWidget* owner, const QString& prompt) {
     // A platform dialog may still offer network places; their URLs are turned away below.
     const QUrl chosen =
         QFileDialog::getExistingDirectoryUrl(owner, prompt, QUrl::fromLocalFile(topFolder()),
@@ -23,12 +23,17 @@ QString BrowseForFolder(QWidget* owner, const QString& prompt) {
     return FileSystemFolderOf(chosen);
 }
 
-QString FileSystemFolderOf(const QUrl& chosen) {
-    if (!chosen.isLocalFile())
+QByteArray FileSystemFolderOf(const QUrl& chosen) {
+    if (!chosen.isLocalFile() || !chosen.host().isEmpty())
         return {};
-    const QString path = chosen.toLocalFile();
-    const QFileInfo info(path);
-    return info.isAbsolute() && info.isDir() ? path : QString();
+    // The URL's encoded path keeps bytes that are not UTF-8, which its text would turn
+    // into replacement characters.
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(chosen.path(QUrl::FullyEncoded).toLatin1());
+    const std::filesystem::path folder(path.toStdString());
+    std::error_code error;
+    return folder.is_absolute() && std::filesystem::is_directory(folder, error) ? path
+                                                                                : QByteArray();
 }
 
 } // namespace plexifold

@@ -33,6 +33,28 @@ QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QStr
     return value.toString();
 }
 
+QByteArray ReadRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName) {
+    const auto settings = openKey(root, keyPath);
+    if (settings->status() == QSettings::AccessError)
+        return {};
+    const QVariant value = settings->value(valueName);
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    return value.typeId() == QMetaType::QString ? value.toString().toUtf8() : QByteArray();
+}
+
+void WriteRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName,
+                        const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() == bytes) {
+        WriteRegistryString(root, keyPath, valueName, text);
+        return;
+    }
+    const auto settings = openKey(root, keyPath);
+    settings->setValue(valueName, bytes);
+    settings->sync();
+}
+
 void WriteRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName,
                          const QString& text) {
     const auto settings = openKey(root, keyPath);

@@ -17,4 +17,12 @@ QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QStr
 void WriteRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName,
                          const QString& text);
 
+/// As ReadRegistryString, in UTF-8, but a text stored by WriteRegistryBytes that is not
+/// UTF-8 (a folder named in other bytes) comes back byte for byte.
+QByteArray ReadRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName);
+
+/// As WriteRegistryString for UTF-8 bytes; other bytes are kept as they are.
+void WriteRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName,
+                        const QByteArray& bytes);
+
 } // namespace plexifold

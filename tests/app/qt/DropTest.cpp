@@ -1,9 +1,12 @@
-// Folders dropped onto the window from the file manager.
+// Folders dropped onto the window or chosen, whatever their names.
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "AppTestSupport.h"
+#include "TiffFixtures.h"
 
 using namespace plexifold;
 using namespace plexifold::test;
@@ -50,6 +53,33 @@ private slots:
         QCOMPARE(listedNames(window), (QStringList{"a.TIFF", "b.tif"}));
         QVERIFY(c.cmdConvert->isEnabled());
         QVERIFY(prompts.messages.isEmpty());
+    }
+
+    // A folder whose name is not UTF-8 is shown with replacement characters, and listed,
+    // split and stored in its own bytes.
+    void folderNamedInBytesThatAreNotUtf8() {
+        QTemporaryDir parent;
+        const QByteArray folder = QFile::encodeName(parent.path()) + "/scans-\xff\xfe";
+        std::filesystem::create_directory(folder.toStdString());
+        writeMultipageTiff((folder + "/a.tif").toStdString(), 2);
+        ScriptedPrompts prompts;
+        prompts.folderBytes = {folder};
+        {
+            frmMain window(prompts.prompts());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const Controls c(window);
+            c.cmdBrowse->click();
+            QCOMPARE(c.txtPath->text(), QString::fromUtf8(folder));
+            QCOMPARE(listedNames(window), QStringList{"a.tif"});
+            c.cmdConvert->click();
+            QTRY_COMPARE_WITH_TIMEOUT(prompts.messages.size(), 1, 20000);
+            QCOMPARE(prompts.messages[0].text, QStringLiteral("Done!"));
+        }
+        QVERIFY(std::filesystem::exists((folder + "/a_page_2.tif").toStdString()));
+        frmMain again(prompts.prompts()); // the stored folder is the same folder
+        QCOMPARE(Controls(again).txtPath->text(), QString::fromUtf8(folder));
+        QCOMPARE(listedNames(again), (QStringList{"a.tif", "a_page_1.tif", "a_page_2.tif"}));
     }
 
     // An error that escapes a handler is shown, and the program ends with status 1.
