@@ -123,6 +123,7 @@ private slots:
         std::filesystem::create_directory(folder.toStdString());
         const QUrl chosen = QUrl::fromEncoded("file://" + folder.toPercentEncoding("/"));
         QCOMPARE(FileSystemFolderOf(chosen), folder);
+        std::filesystem::remove(folder.toStdString()); // Qt cannot name it to remove it
     }
 
 private:

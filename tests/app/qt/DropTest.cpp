@@ -80,6 +80,7 @@ private slots:
         frmMain again(prompts.prompts()); // the stored folder is the same folder
         QCOMPARE(Controls(again).txtPath->text(), QString::fromUtf8(folder));
         QCOMPARE(listedNames(again), (QStringList{"a.tif", "a_page_1.tif", "a_page_2.tif"}));
+        std::filesystem::remove_all(folder.toStdString()); // Qt cannot name it to remove it
     }
 
     // An error that escapes a handler is shown, and the program ends with status 1.
