@@ -4,6 +4,7 @@
 #include "PathText.h"
 #include "SplitBatch.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace plexifold::app {
@@ -20,9 +21,11 @@ public:
         });
     }
     void page(const std::string& text, std::int32_t value) override {
-        m_run.post([&text, value](ProgressState& p) {
+        m_run.post([&text, value](BatchRun::Mailbox& p) {
             p.text = text;
             p.value = value;
+            const double inFile = double(value) / std::max(p.maximum, 1);
+            p.run.share = (double(p.run.filesDone) + inFile) / double(p.run.fileCount);
         });
     }
     void end() override {
@@ -36,18 +39,25 @@ private:
 // Gathers what the box at the end names: the files that failed, and why.
 class WindowObserver : public BatchObserver {
 public:
-    WindowObserver(BatchRun& run, BatchReport& report) : m_progress(run), m_report(report) {}
+    WindowObserver(BatchRun& run, BatchReport& report)
+        : m_run(run), m_progress(run), m_report(report) {}
 
     SplitProgress& fileStarted(std::size_t, const std::filesystem::path&) override {
         return m_progress;
     }
-    void fileFinished(std::size_t, const std::filesystem::path& path,
+    void fileFinished(std::size_t index, const std::filesystem::path& path,
                       const FileResult& result) override {
         if (!result.ok)
             m_report.failures.push_back({files::Utf8Of(FileTitleOf(path)), result.outcome.reason});
+        m_run.post([index, failed = !result.ok](BatchRun::Mailbox& p) {
+            p.run.filesDone = index + 1;
+            p.run.share = double(p.run.filesDone) / double(p.run.fileCount);
+            p.run.failed = p.run.failed || failed;
+        });
     }
 
 private:
+    BatchRun& m_run;
     MailboxProgress m_progress;
     BatchReport& m_report;
 };
@@ -64,6 +74,7 @@ void BatchRun::start(std::vector<std::filesystem::path> paths) {
         return;
     m_stopRequested = false;
     m_mailbox = {};
+    m_mailbox.run.fileCount = paths.size();
     m_posted = false;
     m_frameOpen = false;
     const std::uint64_t runId = ++m_runId;
@@ -104,7 +115,7 @@ void BatchRun::workerDone(std::uint64_t runId, const BatchReport& report) {
     m_finished(report);
 }
 
-void BatchRun::post(const std::function<void(ProgressState&)>& change) {
+void BatchRun::post(const std::function<void(Mailbox&)>& change) {
     bool tell = false;
     {
         const std::lock_guard lock(m_mailboxLock);
@@ -133,7 +144,7 @@ void BatchRun::frameEnd() {
 }
 
 void BatchRun::showLatest() {
-    ProgressState latest;
+    Mailbox latest;
     {
         const std::lock_guard lock(m_mailboxLock);
         m_posted = false;
@@ -142,6 +153,7 @@ void BatchRun::showLatest() {
     if (latest.text.empty())
         return; // no page has started yet: nothing to show
     m_view.showProgress(latest);
+    m_view.showRunProgress(latest.run);
     if (!m_frameOpen) {
         m_frameOpen = true;
         postToWindow([this] { frameEnd(); }, kFrame);

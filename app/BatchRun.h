@@ -45,11 +45,15 @@ public:
 
 private:
     friend class MailboxProgress;
+    friend class WindowObserver;
 
     void run(std::uint64_t runId, const std::vector<std::filesystem::path>& paths);
     void workerDone(std::uint64_t runId, const BatchReport& report);
     /// Worker side: changes the progress in the mailbox and tells the window once.
-    void post(const std::function<void(ProgressState&)>& change);
+    struct Mailbox : ProgressState {
+        RunProgress run;
+    };
+    void post(const std::function<void(Mailbox&)>& change);
     /// Window side: runs `task` later on the window's thread if this run is still current.
     void postToWindow(std::function<void()> task, std::chrono::milliseconds delay = {});
     void deliver();
@@ -64,7 +68,7 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // tasks outliving us do nothing
 
     std::mutex m_mailboxLock;
-    ProgressState m_mailbox;  // guarded by m_mailboxLock
+    Mailbox m_mailbox;        // guarded by m_mailboxLock
     bool m_posted = false;    // guarded by m_mailboxLock: the mailbox holds news
     bool m_frameOpen = false; // window's thread: a state was shown less than a frame ago
 };

@@ -1,14 +1,27 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace plexifold::app {
 
+/// Where the window keeps its folder, named as the registry names them.
+inline constexpr const char* kSettingsKey = "SOFTWARE\\Plexifold";
+inline constexpr const char* kSettingsValue = "DEFAULT_PATH";
+
 enum class Control { txtPath, cmdBrowse, cmdConvert };
 enum class MessageIcon { Information, Exclamation, Warning };
+
+// How far the whole run has got, for the taskbar button or the launcher entry.
+struct RunProgress {
+    std::size_t filesDone = 0; // files finished before the one in work
+    std::size_t fileCount = 0;
+    double share = 0;    // of the run done, from 0 to 1
+    bool failed = false; // a file of the run has failed
+};
 
 // What the label, the caption and the bar show of a run.
 struct ProgressState {
@@ -29,6 +42,10 @@ public:
     virtual void setProgressVisible(bool visible) = 0; // lblProgress
     /// Label text, caption, bar range and value; repainted at once.
     virtual void showProgress(const ProgressState& state) = 0;
+    /// The run's share where the system shows one (taskbar button, launcher entry).
+    virtual void showRunProgress(const RunProgress& run) = 0;
+    /// The run's share is no longer shown.
+    virtual void clearRunProgress() = 0;
     /// Modal box titled "Plexifold" with one OK button.
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
     /// Modal picker; "" on cancel or when no file-system folder was chosen.

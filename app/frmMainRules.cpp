@@ -6,8 +6,6 @@
 namespace plexifold::app {
 namespace {
 
-constexpr const char* kPattern = "*.tif;*.tiff";
-
 // True when `text` holds more than the space character; tabs and other blanks count.
 bool hasMoreThanSpaces(const std::string& text) {
     return text.find_first_not_of(' ') != std::string::npos;
@@ -36,7 +34,7 @@ void frmMainRules::SetInputsEnabled(bool enabled) {
 }
 
 void frmMainRules::RefreshFileList(bool showWarning) {
-    m_File1.setPattern(kPattern);
+    m_File1.setPattern(kTiffPattern);
     // A folder that cannot be listed leaves the list with its former folder and names.
     m_File1.setPath(files::PathFromUtf8(m_view.pathText()));
     if (m_File1.count() == 0 && showWarning) {
@@ -44,7 +42,7 @@ void frmMainRules::RefreshFileList(bool showWarning) {
         m_view.setPathText(kPrompt);
         txtPath_Change();
     } else {
-        m_view.setPathText(files::Utf8Of(m_File1.path()));
+        m_view.setPathText(files::TextHoldingPath(m_File1.path()));
     }
 }
 
@@ -60,6 +58,26 @@ void frmMainRules::cmdBrowse_Click() {
         // Whatever went wrong, the box is left asking for a folder.
         m_view.setPathText(kPrompt);
         txtPath_Change();
+    }
+}
+
+void frmMainRules::Form_DragDrop(const std::vector<std::filesystem::path>& items) {
+    if (isRunning())
+        return;
+    for (const std::filesystem::path& item : items) {
+        std::error_code error;
+        std::filesystem::path folder;
+        if (item.is_absolute() && std::filesystem::is_directory(item, error))
+            folder = item;
+        else if (item.is_absolute() && std::filesystem::is_regular_file(item, error) &&
+                 m_File1.matches(item.filename()))
+            folder = item.parent_path();
+        else
+            continue;
+        m_view.setPathText(files::TextHoldingPath(folder));
+        RefreshFileList(true);
+        txtPath_Change();
+        return;
     }
 }
 
@@ -82,6 +100,7 @@ void frmMainRules::close() {
 void frmMainRules::endRun(const BatchReport& report) {
     m_view.setCaption(kCaption);
     m_view.showMessage(report.messageText(), report.messageIcon());
+    m_view.clearRunProgress();
     m_view.setProgressVisible(false);
     SetInputsEnabled(true);
 }

@@ -29,6 +29,10 @@ public:
     void RefreshFileList(bool showWarning);
     /// "...": lets the user choose the folder.
     void cmdBrowse_Click();
+    /// Items dropped onto the window: the first folder, or the folder of the first TIFF
+    /// file, is taken as if chosen with "..."; anything else, and any drop during a run,
+    /// is ignored.
+    void Form_DragDrop(const std::vector<std::filesystem::path>& items);
     /// "&Execute": splits every listed file on a worker thread.
     void cmdConvert_Click();
     /// The window closes: a run stops after the page in work (a huge page is given up at

@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: window_run FOLDER\n");
         return 2;
     }
-    WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("SOFTWARE\\Plexifold"),
-                        QStringLiteral("DEFAULT_PATH"), QString::fromLocal8Bit(argv[1]));
+    WriteRegistryString(RegistryRoot::CurrentUser, QString::fromUtf8(app::kSettingsKey),
+                        QString::fromUtf8(app::kSettingsValue), QString::fromLocal8Bit(argv[1]));
 
     QElapsedTimer clock;
     double seconds = -1;
     QString message;
     Prompts prompts;
-    prompts.browseForFolder = [](QWidget*, const QString&) { return QString(); };
+    prompts.browseForFolder = [](QWidget*, const QString&) { return QByteArray(); };
     prompts.showMessage = [&](QWidget*, QMessageBox::Icon, const QString& text) {
         seconds = double(clock.nsecsElapsed()) / 1e9;
         message = text;

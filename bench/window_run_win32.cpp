@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "WideText.h"
+#include "PathText.h"
+#include "RegistryStore.h"
 #include "frmMain.h"
 #include "frmMainControls.h"
-#include "frmMainRules.h"
 
 using namespace plexifold;
 
@@ -20,51 +20,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The real window, but the folder comes from the command line and the closing message
-// stops the clock and closes the window instead of waiting for a user.
-class TimedView final : public app::WindowView {
-public:
-    TimedView(win32::frmMain& form, std::string folder)
-        : m_form(form), m_folder(std::move(folder)) {}
-
-    void click() {
-        m_clicked = Clock::now();
-        SendMessageW(m_form.handle(), WM_COMMAND, MAKEWPARAM(win32::cmdConvert, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(m_form.handle(), win32::cmdConvert)));
-    }
-    bool executeEnabled() const {
-        return IsWindowEnabled(GetDlgItem(m_form.handle(), win32::cmdConvert));
-    }
-    double seconds() const { return std::chrono::duration<double>(m_ended - m_clicked).count(); }
-    const std::string& message() const { return m_message; }
-
-    void setCaption(const std::string& text) override { m_form.setCaption(text); }
-    std::string pathText() const override { return m_form.pathText(); }
-    void setPathText(const std::string& text) override { m_form.setPathText(text); }
-    void setEnabled(app::Control control, bool enabled) override {
-        m_form.setEnabled(control, enabled);
-    }
-    void setProgressVisible(bool visible) override { m_form.setProgressVisible(visible); }
-    void showProgress(const app::ProgressState& state) override { m_form.showProgress(state); }
-    void showMessage(const std::string& text, app::MessageIcon) override {
-        m_ended = Clock::now();
-        m_message = text;
-        PostMessageW(m_form.handle(), WM_CLOSE, 0, 0);
-    }
-    std::string browseForFolder(const std::string&) override { return {}; }
-    std::string readSetting() override { return m_folder; }
-    void writeSetting(const std::string& text) override { m_form.writeSetting(text); }
-    void post(std::function<void()> task, std::chrono::milliseconds delay) override {
-        m_form.post(std::move(task), delay);
-    }
-
-private:
-    win32::frmMain& m_form;
-    std::string m_folder;
-    std::string m_message;
-    Clock::time_point m_clicked;
-    Clock::time_point m_ended;
-};
+void click(const win32::frmMain& form) {
+    SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(win32::cmdConvert, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(form.handle(), win32::cmdConvert)));
+}
 
 } // namespace
 
@@ -75,37 +34,41 @@ int wmain(int argc, wchar_t** argv) {
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    win32::frmMain form(GetModuleHandleW(nullptr));
-    TimedView view(form, win32::Utf8FromWide(argv[1]));
-    app::frmMainRules rules(view);
+    // The real window, with FOLDER as the user's last folder; the closing message stops
+    // the clock and closes the window instead of waiting for a user.
+    win32::WriteRegistryString(HKEY_CURRENT_USER, files::WideFromUtf8(app::kSettingsKey),
+                               files::WideFromUtf8(app::kSettingsValue), argv[1]);
+    Clock::time_point clicked, ended;
+    std::string message;
+    win32::Prompts prompts;
+    prompts.browseForFolder = [](HWND, const std::wstring&) { return std::wstring(); };
+    prompts.showMessage = [&](HWND owner, const std::wstring& text, UINT) {
+        ended = Clock::now();
+        message = files::Utf8FromUtf16(text);
+        PostMessageW(owner, WM_CLOSE, 0, 0);
+    };
+    win32::frmMain form(GetModuleHandleW(nullptr), prompts);
     bool ready = false;
-    const int code = form.run({.load =
-                                   [&] {
-                                       rules.Form_Load();
-                                       // Clicked once the window is shown and has drawn itself, as
-                                       // by a user.
-                                       view.post(
-                                           [&] {
-                                               ready = view.executeEnabled();
-                                               if (ready)
-                                                   view.click();
-                                               else
-                                                   PostMessageW(form.handle(), WM_CLOSE, 0, 0);
-                                           },
-                                           std::chrono::milliseconds(300));
-                                   },
-                               .browseClick = [] {},
-                               .executeClick = [&] { rules.cmdConvert_Click(); },
-                               .close = [&] { rules.close(); }},
-                              SW_SHOWNORMAL);
+    // Clicked once the window is shown and has drawn itself, as by a user.
+    form.post(
+        [&] {
+            ready = IsWindowEnabled(GetDlgItem(form.handle(), win32::cmdConvert));
+            clicked = Clock::now();
+            if (ready)
+                click(form);
+            else
+                PostMessageW(form.handle(), WM_CLOSE, 0, 0);
+        },
+        std::chrono::milliseconds(300));
+    const int code = form.run(SW_SHOWNORMAL);
     if (code != 0 || !ready) {
         std::fprintf(stderr, "window_run_win32: the window did not come up ready to split\n");
         return 1;
     }
-    if (view.message() != "Done!") {
-        std::fprintf(stderr, "window_run_win32: %s\n", view.message().c_str());
+    if (message != "Done!") {
+        std::fprintf(stderr, "window_run_win32: %s\n", message.c_str());
         return 1;
     }
-    std::printf("%.6f\n", view.seconds());
+    std::printf("%.6f\n", std::chrono::duration<double>(ended - clicked).count());
     return 0;
 }

@@ -90,7 +90,7 @@ std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem
         if (files::IsFolder(path)) {
             FileList list;
             list.setPath(path);
-            list.setPattern("*.tif;*.tiff");
+            list.setPattern(kTiffPattern);
             for (int i = 0; i < list.count(); ++i)
                 found.push_back(list.filePath(i));
         } else if (files::Exists(path)) {

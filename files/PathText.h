@@ -18,6 +18,11 @@ std::string Utf8Of(const std::filesystem::path& path);
 /// are; on Windows a malformed sequence becomes U+FFFD.
 std::filesystem::path PathFromUtf8(std::string_view text);
 
+/// The path as the text a folder box holds, which PathFromUtf8 reads back to the same path:
+/// Utf8Of, but on Linux bytes that are not UTF-8 stay as they are (the window shows them
+/// with U+FFFD). For carrying a path through text, never for showing it.
+std::string TextHoldingPath(const std::filesystem::path& path);
+
 /// UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);
 
@@ -37,5 +42,11 @@ std::u32string CodePointsOf(const std::filesystem::path& path);
 
 /// UTF-8 of code points; a surrogate or a value past U+10FFFF becomes U+FFFD.
 std::string Utf8FromCodePoints(std::u32string_view codePoints);
+
+#ifdef _WIN32
+/// The same for Windows' wide strings, whose wchar_t is a UTF-16 unit.
+std::string Utf8FromUtf16(std::wstring_view text);
+std::wstring WideFromUtf8(std::string_view text);
+#endif
 
 } // namespace plexifold::files

@@ -6,6 +6,10 @@ std::string Utf8Of(const std::filesystem::path& path) {
     return Utf8FromCodePoints(CodePointsOf(path));
 }
 
+std::string TextHoldingPath(const std::filesystem::path& path) {
+    return path.native();
+}
+
 std::filesystem::path PathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::string(text));
 }

@@ -14,6 +14,10 @@ std::string Utf8Of(const std::filesystem::path& path) {
     return Utf8FromUtf16(utf16Of(path));
 }
 
+std::string TextHoldingPath(const std::filesystem::path& path) {
+    return Utf8Of(path);
+}
+
 std::filesystem::path PathFromUtf8(std::string_view text) {
     const std::u16string utf16 = Utf16FromUtf8(text);
     return std::wstring(utf16.begin(), utf16.end());
@@ -21,6 +25,16 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
 
 std::u32string CodePointsOf(const std::filesystem::path& path) {
     return CodePointsOfUtf16(utf16Of(path));
+}
+
+std::string Utf8FromUtf16(std::wstring_view text) {
+    return Utf8FromUtf16(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+    const std::u16string utf16 = Utf16FromUtf8(text);
+    return {utf16.begin(), utf16.end()};
 }
 
 } // namespace plexifold::files

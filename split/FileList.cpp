@@ -75,6 +75,12 @@ fs::path FileList::name(int index) const {
     return m_names[static_cast<std::size_t>(index)];
 }
 
+bool FileList::matches(const fs::path& name) const {
+    const std::u32string folded = FoldedName(name);
+    return std::ranges::any_of(foldedPatterns(m_pattern),
+                               [&](const auto& p) { return WildcardMatch(folded, p); });
+}
+
 fs::path FileList::filePath(int index) const {
     return m_path / name(index);
 }

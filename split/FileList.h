@@ -6,6 +6,9 @@
 
 namespace plexifold {
 
+/// The files a folder offers for splitting.
+inline constexpr const char* kTiffPattern = "*.tif;*.tiff";
+
 // The names of one folder's files that match a pattern such as "*.tif;*.tiff":
 // its own regular files only, hidden ones left out, each once, sorted without
 // regard to case. The disk is read only when the pattern or the folder is set.
@@ -29,6 +32,9 @@ public:
     /// Name `index` (from 0), with its extension and without folder; "" out of range.
     std::filesystem::path name(int index) const;
     const std::vector<std::filesystem::path>& names() const { return m_names; }
+
+    /// Whether a file named `name` (without folder) matches the pattern.
+    bool matches(const std::filesystem::path& name) const;
 
     /// The full path of name `index`: the folder, one separator, the name.
     std::filesystem::path filePath(int index) const;

@@ -10,7 +10,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine_start() {
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1 || true # already running for this prefix
-    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    # Keeps the display's own clean-up when xvfb_start came first.
+    trap "wineserver -k >/dev/null 2>&1 || true; ${display_cleanup:-}" EXIT
     wine wineboot -i </dev/null >/dev/null 2>&1
     # Wine marks names with a leading dot hidden; Windows does not.
     wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f </dev/null >/dev/null 2>&1
@@ -32,5 +33,6 @@ xvfb_start() {
         openbox >/dev/null 2>&1 &
         wm=$!
     fi
-    trap "wineserver -k >/dev/null 2>&1 || true; kill $xvfb $wm 2>/dev/null || true" EXIT
+    display_cleanup="kill $xvfb $wm 2>/dev/null || true"
+    trap "wineserver -k >/dev/null 2>&1 || true; $display_cleanup" EXIT
 }

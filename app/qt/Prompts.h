@@ -13,8 +13,8 @@ void ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& text);
 
 // The modal questions the window asks. Tests replace them to answer without a user.
 struct Prompts {
-    /// Returns the chosen folder, or "" when the user cancels.
-    std::function<QString(QWidget* owner, const QString& prompt)> browseForFolder;
+    /// Returns the chosen folder in the system's bytes, or "" when the user cancels.
+    std::function<QByteArray(QWidget* owner, const QString& prompt)> browseForFolder;
     /// Returns when the user has closed the message.
     std::function<void(QWidget* owner, QMessageBox::Icon icon, const QString& text)> showMessage;
 

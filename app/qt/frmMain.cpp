@@ -1,24 +1,40 @@
 #include "frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include "AppIcon.h"
+#include "LauncherEntry.h"
 #include "SettingsStore.h"
+#include "frmMainLayout.h"
 
 namespace plexifold {
 namespace {
 
-const QString kKeyPath = QStringLiteral("SOFTWARE\\Plexifold");
-const QString kValueName = QStringLiteral("DEFAULT_PATH");
-
 QString qText(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+const QString kKeyPath = qText(app::kSettingsKey);
+const QString kValueName = qText(app::kSettingsValue);
+
+// The local files among `urls`, in their order; network places are left out.
+std::vector<std::filesystem::path> localFiles(const QList<QUrl>& urls) {
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            files.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    return files;
 }
 
 QMessageBox::Icon qIcon(app::MessageIcon icon) {
@@ -32,15 +48,18 @@ frmMain::frmMain(Prompts prompts, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_prompts(std::move(prompts)) {
     setObjectName(QStringLiteral("frmMain"));
-    setFixedSize(313, 73);
+    setFixedSize(app::kClientWidth / app::kTwipsPerPixel, app::kClientHeight / app::kTwipsPerPixel);
     setWindowIcon(AppIcon());
     m_ui.setupUi(this);
     centreOnScreen();
+    setAcceptDrops(true);
 
-    connect(m_ui.cmdBrowse, &QPushButton::clicked, this, [this] { m_rules.cmdBrowse_Click(); });
-    connect(m_ui.cmdConvert, &QPushButton::clicked, this, [this] { m_rules.cmdConvert_Click(); });
+    connect(m_ui.cmdBrowse, &QPushButton::clicked, this,
+            [this] { guarded([this] { m_rules.cmdBrowse_Click(); }); });
+    connect(m_ui.cmdConvert, &QPushButton::clicked, this,
+            [this] { guarded([this] { m_rules.cmdConvert_Click(); }); });
 
-    m_rules.Form_Load();
+    guarded([this] { m_rules.Form_Load(); });
     // The focus the window gets when first shown.
     (m_ui.cmdConvert->isEnabled() ? static_cast<QWidget*>(m_ui.cmdConvert) : m_ui.txtPath)
         ->setFocus();
@@ -55,26 +74,28 @@ void frmMain::setCaption(const std::string& text) {
     setWindowTitle(qText(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 
+// A folder whose name is not UTF-8 is shown with replacement characters; the box keeps
+// its bytes, so that the folder is listed, split and stored as it is.
 std::string frmMain::pathText() const {
-    return m_ui.txtPath->text().toStdString();
+    const QString shown = m_ui.txtPath->text();
+    return shown == qText(m_pathBytes) ? m_pathBytes : shown.toStdString();
 }
 
 void frmMain::setPathText(const std::string& text) {
+    m_pathBytes = text;
     m_ui.txtPath->setText(qText(text));
 }
 
 void frmMain::setEnabled(app::Control control, bool enabled) {
-    switch (control) {
-    case app::Control::txtPath:
-        m_ui.txtPath->setEnabled(enabled);
-        break;
-    case app::Control::cmdBrowse:
-        m_ui.cmdBrowse->setEnabled(enabled);
-        break;
-    case app::Control::cmdConvert:
-        m_ui.cmdConvert->setEnabled(enabled);
-        break;
-    }
+    QWidget* widget = control == app::Control::txtPath     ? static_cast<QWidget*>(m_ui.txtPath)
+                      : control == app::Control::cmdBrowse ? m_ui.cmdBrowse
+                                                           : m_ui.cmdConvert;
+    widget->setEnabled(enabled);
+    // Disabling the focused control leaves the focus with no control; the first input
+    // enabled again takes it.
+    const QWidget* focus = QApplication::focusWidget();
+    if (enabled && isActiveWindow() && (!focus || !focus->isEnabled()))
+        widget->setFocus();
 }
 
 void frmMain::setProgressVisible(bool visible) {
@@ -84,12 +105,26 @@ void frmMain::setProgressVisible(bool visible) {
 void frmMain::showProgress(const app::ProgressState& state) {
     m_ui.lblProgress->setText(qText(state.text));
     setCaption(state.text);
-    m_ui.ProgressBar1->setRange(state.minimum, state.maximum);
-    m_ui.ProgressBar1->setValue(state.value);
+    // A range of one value (a one-page file) is drawn full.
+    if (state.maximum > state.minimum) {
+        m_ui.ProgressBar1->setRange(state.minimum, state.maximum);
+        m_ui.ProgressBar1->setValue(state.value);
+    } else {
+        m_ui.ProgressBar1->setRange(0, 1);
+        m_ui.ProgressBar1->setValue(1);
+    }
     // The bar's top row covers the label's last: each repaint of the label paints that row
     // of the bar too, which the bar takes for a repaint of its own and then skips the next
     // small steps. Ask for the whole bar each time.
     m_ui.ProgressBar1->update();
+}
+
+void frmMain::showRunProgress(const app::RunProgress& run) {
+    ShowLauncherProgress(true, run.share, run.failed);
+}
+
+void frmMain::clearRunProgress() {
+    ShowLauncherProgress(false, 0, false);
 }
 
 void frmMain::showMessage(const std::string& text, app::MessageIcon icon) {
@@ -101,11 +136,12 @@ std::string frmMain::browseForFolder(const std::string& prompt) {
 }
 
 std::string frmMain::readSetting() {
-    return ReadRegistryString(RegistryRoot::CurrentUser, kKeyPath, kValueName).toStdString();
+    return ReadRegistryBytes(RegistryRoot::CurrentUser, kKeyPath, kValueName).toStdString();
 }
 
 void frmMain::writeSetting(const std::string& text) {
-    WriteRegistryString(RegistryRoot::CurrentUser, kKeyPath, kValueName, qText(text));
+    WriteRegistryBytes(RegistryRoot::CurrentUser, kKeyPath, kValueName,
+                       QByteArray::fromStdString(text));
 }
 
 void frmMain::post(std::function<void()> task, std::chrono::milliseconds delay) {
@@ -114,11 +150,33 @@ void frmMain::post(std::function<void()> task, std::chrono::milliseconds delay) 
         this,
         [this, task = std::move(task), delay] {
             if (delay.count() <= 0)
-                task();
+                guarded(task);
             else
-                QTimer::singleShot(delay, this, task);
+                QTimer::singleShot(delay, this, [this, task] { guarded(task); });
         },
         Qt::QueuedConnection);
+}
+
+void frmMain::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        fail(error.what());
+    } catch (...) {
+        fail("an unknown error");
+    }
+}
+
+// An error that no handler caught ends the program, after it has been shown.
+void frmMain::fail(const char* reason) {
+    m_prompts.showMessage(this, QMessageBox::Critical,
+                          QStringLiteral("Plexifold has to close: ") + QString::fromUtf8(reason));
+    m_failed = true;
+    m_rules.close();
+    hide();
+    // Queued, so that it also ends a program whose event loop has not started yet.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 // Centres the window with its frame, once the frame is known; until then the client area.
@@ -146,6 +204,16 @@ void frmMain::showEvent(QShowEvent* event) {
 void frmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     centreFrameOnce();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()->urls()).empty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    guarded([this, event] { m_rules.Form_DragDrop(localFiles(event->mimeData()->urls())); });
+    event->acceptProposedAction();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

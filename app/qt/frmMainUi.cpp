@@ -5,13 +5,30 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "frmMainLayout.h"
+
 namespace plexifold {
 namespace {
 
-QPushButton* makeButton(QWidget* form, const char* name, const QString& text, QRect geometry) {
-    auto* button = new QPushButton(text, form);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
+using app::Widget;
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Places `control` as the window's table says, in pixels.
+template <typename Control> Control* place(Control* control, Widget widget) {
+    const app::ControlPlace& row = app::PlaceOf(widget);
+    constexpr int k = app::kTwipsPerPixel;
+    control->setObjectName(qText(row.name));
+    control->setGeometry(row.left / k, row.top / k, row.width / k, row.height / k);
+    if (!row.takesFocus)
+        control->setFocusPolicy(Qt::NoFocus);
+    return control;
+}
+
+QPushButton* makeButton(QWidget* form, Widget widget) {
+    auto* button = place(new QPushButton(qText(app::PlaceOf(widget).text), form), widget);
     // Neither button answers Enter or Esc on its own.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -21,36 +38,36 @@ QPushButton* makeButton(QWidget* form, const char* name, const QString& text, QR
 } // namespace
 
 void frmMainUi::setupUi(QWidget* form) {
-    cmdBrowse = makeButton(form, "cmdBrowse", QStringLiteral("..."), {280, 8, 25, 19});
+    cmdBrowse = makeButton(form, Widget::cmdBrowse);
 
-    txtPath = new QLineEdit(form);
-    txtPath->setObjectName(QStringLiteral("txtPath"));
-    txtPath->setGeometry(8, 8, 265, 19);
+    txtPath = place(new QLineEdit(form), Widget::txtPath);
     txtPath->setReadOnly(true);
 
-    cmdConvert = makeButton(form, "cmdConvert", QStringLiteral("&Execute"), {216, 40, 89, 25});
+    cmdConvert = makeButton(form, Widget::cmdConvert);
     cmdConvert->setEnabled(false);
 
-    ProgressBar1 = new QProgressBar(form);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(8, 56, 201, 9);
+    ProgressBar1 = place(new QProgressBar(form), Widget::ProgressBar1);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    ProgressBar1->setFocusPolicy(Qt::NoFocus);
 
-    lblProgress = new QLabel(QStringLiteral("Progress"), form);
-    lblProgress->setObjectName(QStringLiteral("lblProgress"));
-    lblProgress->setGeometry(8, 40, 201, 17);
+    lblProgress =
+        place(new QLabel(qText(app::PlaceOf(Widget::lblProgress).text), form), Widget::lblProgress);
     lblProgress->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblProgress->setTextFormat(Qt::PlainText); // file names are shown as they are
-    lblProgress->setFocusPolicy(Qt::NoFocus);
     lblProgress->setVisible(false);
-    // The bar lies over the label's last row, so a descender never paints over the bar.
+    // Qt stacks later widgets on top: the bar is raised over the label's last row.
     ProgressBar1->raise();
 
-    QWidget::setTabOrder(cmdConvert, txtPath);
-    QWidget::setTabOrder(txtPath, cmdBrowse);
+    QWidget* previous = nullptr;
+    for (const app::ControlPlace& row : app::kControls) {
+        if (!row.takesFocus)
+            continue;
+        QWidget* next = form->findChild<QWidget*>(qText(row.name));
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 } // namespace plexifold

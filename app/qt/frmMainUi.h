@@ -8,7 +8,7 @@ class QWidget;
 
 namespace plexifold {
 
-// The controls of the main window, placed in pixels of a 313 x 73 client area.
+// The controls of the main window, placed from the window's table of controls.
 struct frmMainUi {
     QPushButton* cmdBrowse = nullptr;
     QLineEdit* txtPath = nullptr;

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(plexifold::AppIcon());
 
     plexifold::frmMain window;
-    window.show();
+    if (!window.hasFailed())
+        window.show();
     return QApplication::exec();
 }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <vector>
 
 #include <commctrl.h>
 
 #include "FolderBrowser.h"
+#include "PathText.h"
 #include "RegistryStore.h"
-#include "WideText.h"
 #include "frmMainControls.h"
 
 namespace plexifold::win32 {
@@ -15,8 +17,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"Plexifold.frmMain";
 constexpr wchar_t kTitle[] = L"Plexifold";
-constexpr wchar_t kKeyPath[] = L"SOFTWARE\\Plexifold";
-constexpr wchar_t kValueName[] = L"DEFAULT_PATH";
 constexpr int kAppIconId = 1; // the icon of the program's resource script
 // A fixed frame with the system menu and the close box, nothing to resize or minimise.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -79,27 +79,38 @@ std::wstring windowText(HWND window) {
 
 } // namespace
 
-frmMain::frmMain(HINSTANCE instance) : m_instance(instance) {
+Prompts Prompts::standard() {
+    return {.browseForFolder = &BrowseForFolder,
+            .showMessage = [](HWND owner, const std::wstring& text, UINT icon) {
+                MessageBoxW(owner, text.c_str(), kTitle, MB_OK | icon);
+            }};
+}
+
+frmMain::frmMain(HINSTANCE instance, Prompts prompts, TaskbarButton taskbar)
+    : m_instance(instance), m_prompts(std::move(prompts)), m_taskbar(std::move(taskbar)) {
     registerClass(instance, &frmMain::windowProc);
 }
 
 frmMain::~frmMain() {
+    m_rules.close();
     if (m_hwnd)
         DestroyWindow(m_hwnd);
     if (m_font)
         DeleteObject(m_font);
 }
 
-bool frmMain::load(FormEvents events) {
-    m_events = std::move(events);
+bool frmMain::load() {
     CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
                     nullptr, m_instance, this);
     if (!m_hwnd)
         return false;
     try {
-        m_events.load();
+        m_rules.Form_Load();
     } catch (const std::exception& error) {
         fail(error.what());
+        return false;
+    } catch (...) {
+        fail("an unknown error");
         return false;
     }
     // The focus the window takes when it is first activated.
@@ -107,8 +118,8 @@ bool frmMain::load(FormEvents events) {
     return true;
 }
 
-int frmMain::run(FormEvents events, int showCommand) {
-    if (!load(std::move(events)))
+int frmMain::run(int showCommand) {
+    if (!load())
         return m_exitCode == 0 ? 1 : m_exitCode;
     ShowWindow(m_hwnd, showCommand);
     UpdateWindow(m_hwnd);
@@ -144,6 +155,9 @@ LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     } catch (const std::exception& error) {
         form->fail(error.what());
         return 0;
+    } catch (...) {
+        form->fail("an unknown error");
+        return 0;
     }
 }
 
@@ -154,6 +168,9 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
@@ -168,7 +185,7 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_tasks.runTimed(wParam);
         return 0;
     case WM_CLOSE:
-        m_events.close();
+        m_rules.close();
         DestroyWindow(m_hwnd);
         return 0;
     case WM_DESTROY:
@@ -181,6 +198,7 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void frmMain::onCreate() {
     CreateControls(m_hwnd, m_instance);
+    DragAcceptFiles(m_hwnd, TRUE);
     applyDpi(GetDpiForWindow(m_hwnd));
     placeCentred();
 }
@@ -189,9 +207,21 @@ void frmMain::onCommand(int id, int code) {
     if (code != BN_CLICKED)
         return;
     if (id == cmdBrowse)
-        m_events.browseClick();
+        m_rules.cmdBrowse_Click();
     else if (id == cmdConvert)
-        m_events.executeClick();
+        m_rules.cmdConvert_Click();
+}
+
+void frmMain::onDropFiles(HDROP drop) {
+    std::vector<std::filesystem::path> items;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+        items.emplace_back(std::move(name));
+    }
+    DragFinish(drop);
+    m_rules.Form_DragDrop(items);
 }
 
 // The focus leaves with the window and comes back with it, as in a dialog.
@@ -247,8 +277,8 @@ void frmMain::placeCentred() {
 
 // An error that no handler caught ends the program, after it has been shown.
 void frmMain::fail(const char* reason) {
-    const std::wstring text = L"Plexifold has to close: " + WideFromUtf8(reason);
-    MessageBoxW(m_hwnd, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    const std::wstring text = L"Plexifold has to close: " + files::WideFromUtf8(reason);
+    m_prompts.showMessage(m_hwnd, text, MB_ICONERROR);
     m_exitCode = 1;
     if (m_hwnd)
         DestroyWindow(m_hwnd);
@@ -257,15 +287,15 @@ void frmMain::fail(const char* reason) {
 }
 
 void frmMain::setCaption(const std::string& text) {
-    SetWindowTextW(m_hwnd, WideFromUtf8(text).c_str());
+    SetWindowTextW(m_hwnd, files::WideFromUtf8(text).c_str());
 }
 
 std::string frmMain::pathText() const {
-    return Utf8FromWide(windowText(control(txtPath)));
+    return files::Utf8FromUtf16(windowText(control(txtPath)));
 }
 
 void frmMain::setPathText(const std::string& text) {
-    SetWindowTextW(control(txtPath), WideFromUtf8(text).c_str());
+    SetWindowTextW(control(txtPath), files::WideFromUtf8(text).c_str());
 }
 
 void frmMain::setEnabled(app::Control which, bool enabled) {
@@ -285,7 +315,7 @@ void frmMain::setProgressVisible(bool visible) {
 }
 
 void frmMain::showProgress(const app::ProgressState& state) {
-    const std::wstring text = WideFromUtf8(state.text);
+    const std::wstring text = files::WideFromUtf8(state.text);
     SetWindowTextW(control(lblProgress), text.c_str());
     SetWindowTextW(m_hwnd, text.c_str());
     // A range of one value (a one-page file) is drawn full.
@@ -302,20 +332,33 @@ void frmMain::showProgress(const app::ProgressState& state) {
     UpdateWindow(bar);
 }
 
+void frmMain::showRunProgress(const app::RunProgress& run) {
+    constexpr ULONGLONG kTotal = 1000;
+    m_taskbar.setState(m_hwnd, run.failed ? TBPF_ERROR : TBPF_NORMAL);
+    m_taskbar.setProgress(m_hwnd, static_cast<ULONGLONG>(run.share * kTotal), kTotal);
+}
+
+void frmMain::clearRunProgress() {
+    m_taskbar.setState(m_hwnd, TBPF_NOPROGRESS);
+}
+
 void frmMain::showMessage(const std::string& text, app::MessageIcon icon) {
-    MessageBoxW(m_hwnd, WideFromUtf8(text).c_str(), kTitle, MB_OK | messageIconOf(icon));
+    m_prompts.showMessage(m_hwnd, files::WideFromUtf8(text), messageIconOf(icon));
 }
 
 std::string frmMain::browseForFolder(const std::string& prompt) {
-    return Utf8FromWide(BrowseForFolder(m_hwnd, WideFromUtf8(prompt)));
+    return files::Utf8FromUtf16(m_prompts.browseForFolder(m_hwnd, files::WideFromUtf8(prompt)));
 }
 
 std::string frmMain::readSetting() {
-    return Utf8FromWide(ReadRegistryString(HKEY_CURRENT_USER, kKeyPath, kValueName));
+    return files::Utf8FromUtf16(ReadRegistryString(HKEY_CURRENT_USER,
+                                                   files::WideFromUtf8(app::kSettingsKey),
+                                                   files::WideFromUtf8(app::kSettingsValue)));
 }
 
 void frmMain::writeSetting(const std::string& text) {
-    WriteRegistryString(HKEY_CURRENT_USER, kKeyPath, kValueName, WideFromUtf8(text));
+    WriteRegistryString(HKEY_CURRENT_USER, files::WideFromUtf8(app::kSettingsKey),
+                        files::WideFromUtf8(app::kSettingsValue), files::WideFromUtf8(text));
 }
 
 void frmMain::post(std::function<void()> task, std::chrono::milliseconds delay) {

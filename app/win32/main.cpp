@@ -4,7 +4,6 @@
 #include <objbase.h>
 
 #include "frmMain.h"
-#include "frmMainRules.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
@@ -14,13 +13,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     int exitCode = 0;
     {
         plexifold::win32::frmMain form(instance);
-        // Declared after the window, so that a run ends before the window goes.
-        plexifold::app::frmMainRules rules(form);
-        exitCode = form.run({.load = [&] { rules.Form_Load(); },
-                             .browseClick = [&] { rules.cmdBrowse_Click(); },
-                             .executeClick = [&] { rules.cmdConvert_Click(); },
-                             .close = [&] { rules.close(); }},
-                            showCommand);
+        exitCode = form.run(showCommand);
     }
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -63,6 +63,10 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
     writeTiff("b%1x%2F.TIFF", 1); // a name is never read as a pattern
     start();
     EXPECT_FALSE(m_window.snapshot().anyInputEnabled);
+    TempFolder other; // a drop during the run is ignored
+    touchFiles(other.path(), {"o.tif"});
+    m_rules.Form_DragDrop({other.path()});
+    EXPECT_EQ(m_window.path, text(m_folder.path()));
     ASSERT_TRUE(runToTheBox());
 
     ASSERT_EQ(m_window.messages.size(), 1u);
@@ -91,6 +95,7 @@ TEST_F(BatchRunTest, SplitsEveryListedFileInOrderAndEndsWithDone) {
         ASSERT_NE(next, all.end()) << state.text;
         EXPECT_GE(state.value, state.minimum);
         EXPECT_LE(state.value, state.maximum);
+        EXPECT_FALSE(m_window.runShown[i].failed);
         EXPECT_TRUE(m_window.shownAt[i].progressVisible);
         EXPECT_FALSE(m_window.shownAt[i].anyInputEnabled);
         EXPECT_EQ(m_window.shownAt[i].stored, text(m_folder.path()));
@@ -128,6 +133,22 @@ TEST_F(BatchRunTest, FailingFilesAreNamedInTheBox) {
         << box.text;
     EXPECT_NE(box.text.find("\nc.tif: page 2 of 3 not written: "), std::string::npos) << box.text;
     EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
+
+    // The run's share grows over the four files; from the first failed file on it is an
+    // error, and it goes once the box is closed.
+    ASSERT_EQ(m_window.runShown.size(), m_window.shown.size());
+    double share = 0;
+    for (std::size_t i = 0; i < m_window.shown.size(); ++i) {
+        const auto& run = m_window.runShown[i];
+        EXPECT_GE(run.share, share);
+        share = run.share;
+        if (m_window.shown[i].text.find("a.tif") == std::string::npos) {
+            EXPECT_TRUE(run.failed) << m_window.shown[i].text;
+        }
+    }
+    EXPECT_DOUBLE_EQ(m_window.runShown.back().share, 1.0);
+    EXPECT_EQ(box.whileOpen.runCleared, 0);
+    EXPECT_EQ(m_window.runCleared, 1);
 }
 
 // A folder past the classic limit of 260 characters is listed and split like any other.

@@ -6,7 +6,8 @@
 namespace plexifold::test {
 
 FakeWindow::Snapshot FakeWindow::snapshot() const {
-    return {caption, path, progressVisible, enabled[0] || enabled[1] || enabled[2], stored};
+    return {caption, path,      progressVisible, enabled[0] || enabled[1] || enabled[2],
+            stored,  runCleared};
 }
 
 void FakeWindow::showProgress(const app::ProgressState& state) {

@@ -23,6 +23,7 @@ public:
         bool progressVisible = false;
         bool anyInputEnabled = false;
         std::optional<std::string> stored;
+        int runCleared = 0;
     };
     struct Message {
         std::string text;
@@ -43,10 +44,12 @@ public:
     bool enabled[3] = {true, true, false}; // txtPath, cmdBrowse, cmdConvert as designed
     bool progressVisible = false;
     std::vector<app::ProgressState> shown;
-    std::vector<Snapshot> shownAt; // the window at each progress state
+    std::vector<app::RunProgress> runShown; // one with each progress state
+    std::vector<Snapshot> shownAt;          // the window at each progress state
     std::vector<Message> messages;
     std::vector<std::string> pickerPrompts;
     int settingWrites = 0;
+    int runCleared = 0; // how often the run's share was taken away
 
     bool isEnabled(app::Control control) const { return enabled[int(control)]; }
     Snapshot snapshot() const;
@@ -63,6 +66,8 @@ public:
     void setEnabled(app::Control control, bool on) override { enabled[int(control)] = on; }
     void setProgressVisible(bool visible) override { progressVisible = visible; }
     void showProgress(const app::ProgressState& state) override;
+    void showRunProgress(const app::RunProgress& run) override { runShown.push_back(run); }
+    void clearRunProgress() override { ++runCleared; }
     void showMessage(const std::string& text, app::MessageIcon icon) override;
     std::string browseForFolder(const std::string& prompt) override;
     std::string readSetting() override { return stored.value_or(""); }

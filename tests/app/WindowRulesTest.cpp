@@ -168,6 +168,52 @@ TEST_F(WindowRulesTest, ChoosingAFolder) {
     }
 }
 
+// A drop does what "..." does with the first folder it names; the other items are passed over.
+TEST_F(WindowRulesTest, DroppingAFolder) {
+    const BrowseCase cases[] = {
+        {"folder with images", {"c.TIF", "a.txt"}, {"<folder>"}, "<folder>", {"c.TIF"}, 0},
+        {"a TIFF file stands for its folder",
+         {"c.tif"},
+         {"<folder>/c.tif"},
+         "<folder>",
+         {"c.tif"},
+         0},
+        {"folder without images", {"a.txt"}, {"<folder>"}, kPrompt, {}, 1},
+        {"a file of another kind", {"a.txt"}, {"<folder>/a.txt"}, "<start>", {"s.tif"}, 0},
+        {"folder gone", {}, {"<folder>/gone"}, "<start>", {"s.tif"}, 0},
+        {"a relative name", {"c.tif"}, {"c.tif"}, "<start>", {"s.tif"}, 0},
+        {"the first folder wins",
+         {"c.tif", "a.txt"},
+         {"<folder>/gone", "<folder>/a.txt", "<folder>", "<start>"},
+         "<folder>",
+         {"c.tif"},
+         0},
+    };
+    for (const BrowseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder start, dropped;
+        touchFiles(start.path(), {"s.tif"});
+        touchFiles(dropped.path(), c.chosenFiles);
+        const auto expanded = [&](const std::string& t) {
+            return expand(t, {{"<folder>", &dropped}, {"<start>", &start}});
+        };
+        std::vector<std::filesystem::path> items;
+        for (const auto& item : c.answers)
+            items.push_back(files::PathFromUtf8(expanded(item)));
+        FakeWindow window;
+        window.stored = text(start.path());
+        app::frmMainRules rules(window);
+        rules.Form_Load();
+        rules.Form_DragDrop(items);
+
+        EXPECT_EQ(window.path, expanded(c.shown));
+        EXPECT_EQ(names(rules.File1()), c.listed);
+        EXPECT_EQ(window.isEnabled(Control::cmdConvert), !c.listed.empty());
+        EXPECT_EQ(window.messages.size(), std::size_t(c.warnings));
+        EXPECT_TRUE(window.pickerPrompts.empty());
+    }
+}
+
 // A picker that fails leaves the prompt, and the list as it was.
 TEST_F(WindowRulesTest, FailingPickerLeavesThePrompt) {
     touchFiles(m_folder.path(), {"s.tif"});

@@ -5,19 +5,13 @@
 #include <QFile>
 
 #include "AppTestSupport.h"
+#include "FileBytes.h"
 #include "TiffFixtures.h"
 
 using namespace plexifold;
 using namespace plexifold::test;
 
 namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QString settingsFolder() {
     return QFileInfo(settingsFilePath()).path();
@@ -77,11 +71,14 @@ private:
         if (fault == "folder")
             QVERIFY(QDir().mkpath(settingsFilePath()));
         else if (fault == "garbage")
-            writeBytes(settingsFilePath(), QByteArray("\x00\xff\xfe[\x01=\x80\n=", 9));
+            writeFileBytes(settingsFilePath().toStdString(),
+                           std::string_view("\x00\xff\xfe[\x01=\x80\n=", 9));
         else if (fault == "cut")
-            writeBytes(settingsFilePath(), "[General\nDEFAULT_PATH=/nowhere/at/all");
+            writeFileBytes(settingsFilePath().toStdString(),
+                           "[General\nDEFAULT_PATH=/nowhere/at/all");
         else
-            writeBytes(settingsFolder(), "a file where the settings folder belongs");
+            writeFileBytes(settingsFolder().toStdString(),
+                           "a file where the settings folder belongs");
     }
 
     // A folder or file standing in the way is not removed to make room.

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 
 #include "FolderPicker.h"
@@ -112,7 +113,17 @@ private slots:
         QFETCH(QUrl, chosen);
         QFETCH(bool, kept);
         QVERIFY(QDir::setCurrent(m_folder.path()));
-        QCOMPARE(FileSystemFolderOf(chosen), kept ? chosen.toLocalFile() : QString());
+        QCOMPARE(FileSystemFolderOf(chosen),
+                 kept ? QFile::encodeName(chosen.toLocalFile()) : QByteArray());
+    }
+
+    // A folder whose name is not UTF-8 comes back in its own bytes.
+    void keepsBytesThatAreNotUtf8() {
+        const QByteArray folder = QFile::encodeName(m_folder.path()) + "/scans-\xff\xfe";
+        std::filesystem::create_directory(folder.toStdString());
+        const QUrl chosen = QUrl::fromEncoded("file://" + folder.toPercentEncoding("/"));
+        QCOMPARE(FileSystemFolderOf(chosen), folder);
+        std::filesystem::remove(folder.toStdString()); // Qt cannot name it to remove it
     }
 
 private:

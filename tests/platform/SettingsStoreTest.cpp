@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "FileBytes.h"
 #include "SettingsStore.h"
 
 using namespace plexifold;
@@ -20,13 +21,6 @@ QString configHome() {
 
 QString settingsFile() {
     return configHome() + QStringLiteral("/Plexifold/Plexifold.conf");
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 QString read() {
@@ -101,14 +95,14 @@ private slots:
     void readsEmpty() {
         QFETCH(QByteArray, content);
         if (!content.isNull())
-            writeRaw(settingsFile(), content);
+            test::writeFileBytes(settingsFile().toStdString(), content.toStdString());
         QCOMPARE(read(), QString());
         QVERIFY(read().isEmpty());
     }
 
     // Qt salvages what it can of a damaged file; every read then gives the same.
     void damagedFileReadsTheSameEveryTime() {
-        writeRaw(settingsFile(), "[General\nDEFAULT_PATH=/x\n");
+        test::writeFileBytes(settingsFile().toStdString(), "[General\nDEFAULT_PATH=/x\n");
         const QString first = read();
         QCOMPARE(read(), first);
         QCOMPARE(read(), first);
@@ -128,13 +122,14 @@ private slots:
     }
 
     void unwritableFolderIsSilent() {
-        writeRaw(configHome() + QStringLiteral("/Plexifold"), "a file, not a folder");
+        test::writeFileBytes((configHome() + QStringLiteral("/Plexifold")).toStdString(),
+                             "a file, not a folder");
         write(QStringLiteral("/scans"));
         QCOMPARE(read(), QString());
     }
 
     void writeOverACorruptFileStoresTheValue() {
-        writeRaw(settingsFile(), "[General\nDEFAULT_PATH=/x\n");
+        test::writeFileBytes(settingsFile().toStdString(), "[General\nDEFAULT_PATH=/x\n");
         write(QStringLiteral("/new"));
         QCOMPARE(read(), QStringLiteral("/new"));
     }

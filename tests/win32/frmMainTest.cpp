@@ -7,8 +7,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
-#include "WideText.h"
+#include <cstring>
+#include <fstream>
+
+#include "PathText.h"
+#include "RegistryStore.h"
+#include "TempFolder.h"
 #include "frmMain.h"
 #include "frmMainControls.h"
 
@@ -16,6 +22,24 @@ using namespace plexifold;
 using namespace plexifold::win32;
 
 namespace {
+
+// What the shell hands a window when files are dropped onto it: a DROPFILES block followed
+// by the names, each ended by a NUL, and one more NUL.
+HGLOBAL dropBlock(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const auto& name : names)
+        list += name + L'\0';
+    list += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    const HGLOBAL block = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
+                list.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return block;
+}
 
 // Wine draws windows on an X display; without one a window would never come.
 bool canShowWindows() {
@@ -37,8 +61,14 @@ protected:
             GTEST_SKIP() << "needs an X display under Wine";
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        ASSERT_TRUE(m_form.load(
-            {.load = [] {}, .browseClick = [] {}, .executeClick = [] {}, .close = [] {}}));
+        // The window loads with an empty folder as the user's last one: nothing to run.
+        m_storedBefore = ReadRegistryString(HKEY_CURRENT_USER, kKey, kValue);
+        WriteRegistryString(HKEY_CURRENT_USER, kKey, kValue, m_empty.path().wstring());
+        ASSERT_TRUE(m_form.load());
+    }
+    void TearDown() override {
+        if (canShowWindows())
+            WriteRegistryString(HKEY_CURRENT_USER, kKey, kValue, m_storedBefore);
     }
 
     HWND item(int id) const { return GetDlgItem(m_form.handle(), id); }
@@ -71,6 +101,10 @@ protected:
             DispatchMessageW(&message);
     }
 
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\Plexifold";
+    static constexpr const wchar_t* kValue = L"DEFAULT_PATH";
+    test::TempFolder m_empty;
+    std::wstring m_storedBefore;
     frmMain m_form{GetModuleHandleW(nullptr)};
 };
 
@@ -142,8 +176,55 @@ TEST_F(frmMainTest, ProgressShowsInLabelCaptionAndBarForEveryRange) {
         EXPECT_EQ(range.iHigh, c.high) << c.minimum << ".." << c.maximum;
         EXPECT_EQ(SendMessageW(item(ProgressBar1), PBM_GETPOS, 0, 0), c.position);
     }
-    EXPECT_EQ(textOf(item(lblProgress)), WideFromUtf8(text));
-    EXPECT_EQ(textOf(m_form.handle()), WideFromUtf8(text));
+    EXPECT_EQ(textOf(item(lblProgress)), files::WideFromUtf8(text));
+    EXPECT_EQ(textOf(m_form.handle()), files::WideFromUtf8(text));
+}
+
+// The taskbar button follows the run's share, turns to the error state once a file has
+// failed, and is cleared at the end.
+TEST_F(frmMainTest, TaskbarFollowsTheRun) {
+    std::vector<std::pair<TBPFLAG, ULONGLONG>> calls;
+    TaskbarButton taskbar{
+        .setProgress = [&](HWND, ULONGLONG done, ULONGLONG) { calls.back().second = done; },
+        .setState =
+            [&](HWND, TBPFLAG state) {
+                calls.push_back({state, 0});
+            }};
+    frmMain form(GetModuleHandleW(nullptr), Prompts::standard(), taskbar);
+    ASSERT_TRUE(form.load());
+    form.showRunProgress({.filesDone = 0, .fileCount = 2, .share = 0.25, .failed = false});
+    form.showRunProgress({.filesDone = 1, .fileCount = 2, .share = 0.75, .failed = true});
+    form.clearRunProgress();
+    EXPECT_EQ(calls, (std::vector<std::pair<TBPFLAG, ULONGLONG>>{
+                         {TBPF_NORMAL, 250}, {TBPF_ERROR, 750}, {TBPF_NOPROGRESS, 0}}));
+}
+
+TEST_F(frmMainTest, ADroppedFolderIsChosen) {
+    test::TempFolder folder;
+    std::ofstream(folder.path() / "a.tif").put('\0');
+    SendMessageW(m_form.handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(dropBlock({L"C:\\gone", folder.path().wstring()})), 0);
+    EXPECT_EQ(textOf(item(txtPath)), folder.path().wstring());
+    EXPECT_TRUE(IsWindowEnabled(item(cmdConvert)));
+}
+
+// Whatever escapes a handler, not only a std::exception, is shown and ends the program.
+TEST_F(frmMainTest, AnEscapingErrorClosesTheWindow) {
+    test::TempFolder empty;
+    std::vector<std::wstring> shown;
+    Prompts prompts;
+    prompts.showMessage = [&](HWND, const std::wstring& text, UINT) {
+        shown.push_back(text);
+        if (shown.size() == 1)
+            throw 42; // the warning about the folder without images fails
+    };
+    frmMain form(GetModuleHandleW(nullptr), prompts);
+    ASSERT_TRUE(form.load());
+    SendMessageW(form.handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(dropBlock({empty.path().wstring()})), 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], L"Plexifold has to close: an unknown error");
+    EXPECT_EQ(form.handle(), nullptr);
 }
 
 TEST_F(frmMainTest, PostedTasksRunOnTheWindowsThreadInTheirOrder) {

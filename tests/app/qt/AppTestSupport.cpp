@@ -58,7 +58,9 @@ Prompts ScriptedPrompts::prompts() {
         pickerOwner = owner;
         if (!pickerError.isEmpty())
             throw std::runtime_error(pickerError.toStdString());
-        return folders.isEmpty() ? QString() : folders.takeFirst();
+        if (!folderBytes.isEmpty())
+            return folderBytes.takeFirst();
+        return folders.isEmpty() ? QByteArray() : QFile::encodeName(folders.takeFirst());
     };
     prompts.showMessage = [this](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
         const auto* txtPath = owner->findChild<QLineEdit*>(QStringLiteral("txtPath"));

@@ -46,6 +46,7 @@ public:
     };
 
     QStringList folders;                    // the picker's answers, in order; "" cancels
+    QByteArrayList folderBytes;             // answers in bytes, given before `folders`
     QString pickerError;                    // when set, the picker fails with this
     QList<Message> messages;                // every message shown, in order
     QStringList pickerPrompts;              // the prompt of each picker call

@@ -19,7 +19,9 @@ private slots:
         touchFiles(start.path(), {"s.tif"});
         storeFolder(start.path());
         Prompts prompts = Prompts::standard();
-        prompts.browseForFolder = [&](QWidget*, const QString&) { return empty.path(); };
+        prompts.browseForFolder = [&](QWidget*, const QString&) {
+            return QFile::encodeName(empty.path());
+        };
         frmMain window(prompts);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -64,7 +64,10 @@ private slots:
         frmMain window(ScriptedPrompts().prompts());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QList<QRgb> emptyRow = shownBarRow(window);
         window.showProgress({"Processing <i>%1x[*]&y%2F.tif (1 from 1)", 1, 1, 1});
+        QCoreApplication::processEvents();
+        QVERIFY(filledShare(shownBarRow(window), emptyRow) > 0.9); // a one-page file: full
         const QString expected = QStringLiteral("Processing <i>%1x[*]&y%2F.tif (1 from 1)");
         QCOMPARE(window.windowHandle()->title(), expected);
         QCOMPARE(Controls(window).lblProgress->text(), expected);

@@ -1,5 +1,6 @@
 // The window as it is first shown: size, frame, controls, states, focus.
 #include "AppTestSupport.h"
+#include "TiffFixtures.h"
 
 using namespace plexifold;
 using namespace plexifold::test;
@@ -143,6 +144,20 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), next);
         }
+    }
+
+    // After a run the focus is back on the first input enabled again.
+    void focusReturnsAfterARun() {
+        writeMultipageTiff(QFile::encodeName(m_folder->filePath("a.tif")).toStdString(), 2);
+        storeFolder(m_folder->path());
+        frmMain window(m_prompts.prompts());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const Controls c(window);
+        QTest::keyClick(c.cmdConvert, Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(m_prompts.messages.size(), 1);
+        QTRY_VERIFY(c.cmdConvert->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), c.cmdConvert);
     }
 
     void enterAndEscapeDoNothing() {

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The program's one setting, kept per user: on Windows in the registry under
-// HKEY_CURRENT_USER, elsewhere in Qt's settings file for the user
+// The program's one setting, kept per user in Qt's settings file
 // ($XDG_CONFIG_HOME/Plexifold/Plexifold.conf for the key path "SOFTWARE\Plexifold").
 namespace plexifold {
 
@@ -17,5 +16,13 @@ QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QStr
 /// Failures are silent: the caller goes on as if the value had been stored.
 void WriteRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName,
                          const QString& text);
+
+/// As ReadRegistryString, in UTF-8, but a text stored by WriteRegistryBytes that is not
+/// UTF-8 (a folder named in other bytes) comes back byte for byte.
+QByteArray ReadRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName);
+
+/// As WriteRegistryString for UTF-8 bytes; other bytes are kept as they are.
+void WriteRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName,
+                        const QByteArray& bytes);
 
 } // namespace plexifold

@@ -7,12 +7,6 @@
 namespace plexifold {
 namespace {
 
-#ifdef Q_OS_WIN
-std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + keyPath,
-                                       QSettings::NativeFormat);
-}
-#else
 // "SOFTWARE\Vendor\Product" maps to the file Vendor/Product.conf of the user's
 // settings folder; a single name after "SOFTWARE" names both the folder and the file.
 std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
@@ -24,7 +18,6 @@ std::unique_ptr<QSettings> openKey(RegistryRoot, const QString& keyPath) {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization,
                                        application);
 }
-#endif
 
 } // namespace
 
@@ -38,6 +31,28 @@ QString ReadRegistryString(RegistryRoot root, const QString& keyPath, const QStr
     if (value.typeId() != QMetaType::QString)
         return {};
     return value.toString();
+}
+
+QByteArray ReadRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName) {
+    const auto settings = openKey(root, keyPath);
+    if (settings->status() == QSettings::AccessError)
+        return {};
+    const QVariant value = settings->value(valueName);
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    return value.typeId() == QMetaType::QString ? value.toString().toUtf8() : QByteArray();
+}
+
+void WriteRegistryBytes(RegistryRoot root, const QString& keyPath, const QString& valueName,
+                        const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() == bytes) {
+        WriteRegistryString(root, keyPath, valueName, text);
+        return;
+    }
+    const auto settings = openKey(root, keyPath);
+    settings->setValue(valueName, bytes);
+    settings->sync();
 }
 
 void WriteRegistryString(RegistryRoot root, const QString& keyPath, const QString& valueName,
