@@ -122,7 +122,7 @@ bool AtomicFile::System::openUnnamed() {
         return false;
     int fd;
     do
-        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
         m_file = FileHandle(fd, m_target.string());
@@ -140,7 +140,7 @@ void AtomicFile::System::openNamed() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
         const int fd =
-            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_file = FileHandle(fd, m_target.string());
             m_temporary = name;

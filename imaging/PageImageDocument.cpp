@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "PageComparer.h"
 #include "PageWriter.h"
 #include "TiffSource.h"
 
@@ -45,12 +46,26 @@ PageImageDocument PageImageDocument::GetPage(std::int32_t index) const {
     return page;
 }
 
+namespace {
+
+void requireOnePage(std::int32_t count) {
+    if (count != 1)
+        throw TiffError(count == 0 ? "no file is loaded"
+                                   : "a document of several pages is saved page by page");
+}
+
+} // namespace
+
 std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
-                                          std::vector<std::string>* warnings) const {
-    if (m_count != 1)
-        throw TiffError(m_count == 0 ? "no file is loaded"
-                                     : "a document of several pages is saved page by page");
-    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings);
+                                          std::vector<std::string>* warnings,
+                                          const SaveChecks& checks) const {
+    requireOnePage(m_count);
+    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings, checks);
+}
+
+PageFileCheck PageImageDocument::CheckFile(const std::filesystem::path& path, bool digest) const {
+    requireOnePage(m_count);
+    return checkPageFile(*m_source, static_cast<std::size_t>(m_first), path, digest);
 }
 
 } // namespace plexifold::imaging

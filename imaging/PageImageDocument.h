@@ -12,6 +12,20 @@ namespace plexifold::imaging {
 
 class TiffSource;
 
+// What SaveFile does beyond writing, before the page file appears under its name.
+struct SaveChecks {
+    bool verify = false;           // read it back and compare it with the source's page
+    std::string* sha256 = nullptr; // when given, receives the page file's SHA-256
+};
+
+// How a page file that exists compares with the page it was split from.
+struct PageFileCheck {
+    enum State { Ok, Missing, Differs };
+    State state = Ok;
+    std::string difference; // Differs: the first difference, "page 3: strip 7 differs ..."
+    std::string sha256;     // of the page file as found, when asked for and it exists
+};
+
 // A TIFF file seen as a list of pages. Pages are copied into files of their own
 // structure for structure: image data, tags and private blobs move as raw bytes
 // and are never decoded.
@@ -40,8 +54,16 @@ public:
     /// file; on failure it is left as it was and TiffError carries the reason.
     /// What the page file leaves out or mends of a damaged page is appended to
     /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
+    /// With `checks.verify`, a page file that does not read back as the page fails with its
+    /// first difference and does not appear.
     std::uint64_t SaveFile(const std::filesystem::path& path,
-                           std::vector<std::string>* warnings = nullptr) const;
+                           std::vector<std::string>* warnings = nullptr,
+                           const SaveChecks& checks = {}) const;
+
+    /// Compares the page file at `path` with the one page held, as SaveFile's verify does,
+    /// writing nothing; `digest` adds the page file's SHA-256. Throws TiffError when the
+    /// page cannot be read from the source.
+    PageFileCheck CheckFile(const std::filesystem::path& path, bool digest = false) const;
 
     /// Why the last LoadFile failed; "" after a successful one.
     const std::string& errorText() const { return m_error; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PageImageDocument.h"
 #include "PagePlan.h"
 #include "RangeCopier.h"
 
@@ -28,10 +29,12 @@ public:
     /// Plans page `page` (from 0) of `source` and writes it to `target` through a
     /// temporary file that replaces the target only when complete. Returns the size of
     /// the file written and, once it is written, appends the plan's warnings to
-    /// `warnings` (when given). Throws TiffError.
+    /// `warnings` (when given); `checks` are done before the file replaces the target.
+    /// Throws TiffError.
     static std::uint64_t save(const TiffSource& source, std::size_t page,
                               const std::filesystem::path& target,
-                              std::vector<std::string>* warnings = nullptr);
+                              std::vector<std::string>* warnings = nullptr,
+                              const SaveChecks& checks = {});
 
 private:
     void writeData();

@@ -12,7 +12,10 @@ TiffSource::TiffSource(FileHandle file, std::uint64_t size)
       m_budget(TiffLimits::maxPageFileSize(size)) {}
 
 std::shared_ptr<const TiffSource> TiffSource::open(const std::filesystem::path& path) {
-    FileHandle file = FileHandle::openForReading(path);
+    return open(FileHandle::openForReading(path));
+}
+
+std::shared_ptr<const TiffSource> TiffSource::open(FileHandle file) {
     const std::uint64_t size = file.size();
     std::shared_ptr<TiffSource> source(new TiffSource(std::move(file), size));
     source->m_header = readHeader(source->m_file, size);

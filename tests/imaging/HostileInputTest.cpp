@@ -78,7 +78,7 @@ TEST_P(HostileInput, RefusedWithAReasonOrCopied) {
         if (c.fails(i + 1)) {
             expectFailure(document, i, output, i + 1 == c.failing ? c.reason : "");
         } else {
-            document.GetPage(i).SaveFile(output, &warnings);
+            document.GetPage(i).SaveFile(output, &warnings, {.verify = true});
             expectWritten(source, i, output);
         }
     }
