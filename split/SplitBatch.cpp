@@ -27,7 +27,9 @@ void SplitBatch::ProcessFile(std::size_t index, const std::filesystem::path& pat
                              BatchTotals& totals) {
     SplitProgress& progress = m_observer.fileStarted(index, path);
     FileResult result;
-    result.ok = SplitFile(path, progress, &result.outcome, m_stopRequested);
+    result.ok = m_mode == Mode::Check
+                    ? CheckFile(path, progress, result.outcome, m_stopRequested, m_options)
+                    : SplitFile(path, progress, &result.outcome, m_stopRequested, m_options);
     result.stopped = stopRequested();
     count(result, totals);
     m_observer.fileFinished(index, path, result);
