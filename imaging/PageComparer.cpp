@@ -227,10 +227,11 @@ std::string comparePageFile(const TiffSource& source, const PagePlan& plan,
     return PageComparer(source, plan, written).compare();
 }
 
-std::string compareWritten(const TiffSource& source, const PagePlan& plan, const FileHandle& file) {
+std::string compareWritten(const TiffSource& source, const PagePlan& plan,
+                           const files::FileHandle& file) {
     std::shared_ptr<const TiffSource> written;
     try {
-        written = TiffSource::open(file.duplicate());
+        written = TiffSource::open(withTiffErrors([&] { return file.duplicate(); }));
     } catch (const TiffError& error) {
         return plan.context + ": the page file does not read back: " + error.what();
     }
@@ -242,10 +243,10 @@ PageFileCheck checkPageFile(const TiffSource& source, std::size_t page,
     source.readAfresh();
     const PagePlan plan = planPage(source, page);
     PageFileCheck check;
-    FileHandle file;
+    files::FileHandle file;
     try {
-        file = FileHandle::openForReading(path);
-    } catch (const TiffError& error) {
+        file = files::FileHandle::openForReading(path);
+    } catch (const files::FileError& error) {
         std::error_code failed;
         const bool missing = !std::filesystem::exists(path, failed) && !failed;
         check.state = missing ? PageFileCheck::Missing : PageFileCheck::Differs;
@@ -253,7 +254,7 @@ PageFileCheck checkPageFile(const TiffSource& source, std::size_t page,
         return check;
     }
     if (digest)
-        check.sha256 = Sha256::ofFile(file);
+        check.sha256 = withTiffErrors([&] { return files::Sha256::ofFile(file); });
     check.difference = compareWritten(source, plan, file);
     check.state = check.difference.empty() ? PageFileCheck::Ok : PageFileCheck::Differs;
     return check;

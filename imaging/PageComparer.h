@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
+#include "FileHandle.h"
 #include "PagePlan.h"
 
 namespace plexifold::imaging {
 
-class FileHandle;
 class TiffSource;
 struct PageFileCheck;
 
@@ -25,7 +25,8 @@ std::string comparePageFile(const TiffSource& source, const PagePlan& plan,
 
 /// comparePageFile for the page file open in `file`, not yet under its name; one that
 /// cannot be read as TIFF differs too.
-std::string compareWritten(const TiffSource& source, const PagePlan& plan, const FileHandle& file);
+std::string compareWritten(const TiffSource& source, const PagePlan& plan,
+                           const files::FileHandle& file);
 
 /// Plans page `page` of `source` and compares the page file at `path` with it; `digest`
 /// adds the page file's SHA-256. Throws TiffError when the page cannot be planned.

@@ -22,23 +22,25 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
                                std::vector<std::string>* warnings, const SaveChecks& checks) {
-    source.readAfresh();
-    const PagePlan plan = planPage(source, page);
-    OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
-    AtomicFile file(target);
-    OutputFile output(file.file(), pathText(target));
-    PageWriter(source, plan, output).write();
-    if (checks.verify)
-        if (const std::string difference = compareWritten(source, plan, file.file());
-            !difference.empty())
-            throw TiffError(difference);
-    if (checks.sha256)
-        *checks.sha256 = Sha256::ofFile(file.file());
-    file.commit();
-    share.keep();
-    if (warnings)
-        warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
-    return plan.end;
+    return withTiffErrors([&] {
+        source.readAfresh();
+        const PagePlan plan = planPage(source, page);
+        OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
+        files::AtomicFile file(target);
+        OutputFile output(file.file(), files::pathText(target));
+        PageWriter(source, plan, output).write();
+        if (checks.verify)
+            if (const std::string difference = compareWritten(source, plan, file.file());
+                !difference.empty())
+                throw TiffError(difference);
+        if (checks.sha256)
+            *checks.sha256 = files::Sha256::ofFile(file.file());
+        file.commit();
+        share.keep();
+        if (warnings)
+            warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
+        return plan.end;
+    });
 }
 
 void PageWriter::write() {

@@ -82,14 +82,14 @@ bool Manifest::write(std::string& reason) const {
     for (const auto& [path, sum] : m_sums)
         text += sum + "  " + path + "\n";
     try {
-        imaging::AtomicFile file(m_file);
+        files::AtomicFile file(m_file);
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
         for (std::size_t done = 0; done < text.size();) {
             const std::span<const std::uint8_t> part(bytes + done, text.size() - done);
-            const imaging::IoResult wrote = file.file().writeAt(done, std::span(&part, 1));
+            const files::IoResult wrote = file.file().writeAt(done, std::span(&part, 1));
             if (wrote.error != 0)
                 throw std::runtime_error("cannot write " + Utf8Of(m_file) + ": " +
-                                         imaging::FileHandle::errorText(wrote.error));
+                                         files::FileHandle::errorText(wrote.error));
             done += static_cast<std::size_t>(wrote.bytes);
         }
         file.commit();
@@ -103,7 +103,7 @@ bool Manifest::write(std::string& reason) const {
 bool Manifest::read(std::string& reason) {
     std::string text;
     try {
-        const imaging::FileHandle file = imaging::FileHandle::openForReading(m_file);
+        const files::FileHandle file = files::FileHandle::openForReading(m_file);
         text.resize(static_cast<std::size_t>(file.size()));
         text.resize(file.readUpTo(0, text.data(), text.size()));
     } catch (const std::exception& error) {

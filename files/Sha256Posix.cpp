@@ -1,9 +1,9 @@
+#include "FileError.h"
 #include <openssl/evp.h>
-#include <stdexcept>
 
 #include "Sha256.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 struct Sha256::State {
     EVP_MD_CTX* context = EVP_MD_CTX_new();
@@ -12,7 +12,7 @@ struct Sha256::State {
 
 Sha256::Sha256() : m_state(std::make_unique<State>()) {
     if (!m_state->context || EVP_DigestInit_ex(m_state->context, EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("SHA-256 is not available");
+        throw FileError("SHA-256 is not available from the system");
 }
 
 Sha256::~Sha256() = default;
@@ -28,4 +28,4 @@ std::string Sha256::finish() {
     return hexOf(digest, size);
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

@@ -6,7 +6,7 @@
 #include "FileHandle.h"
 
 // What the digest is on every system; the hash itself is the system library's.
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 std::string Sha256::hexOf(const unsigned char* digest, std::size_t size) {
     static constexpr char hex[] = "0123456789abcdef";
@@ -31,4 +31,4 @@ std::string Sha256::ofFile(const FileHandle& file) {
     return hash.finish();
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

@@ -1,11 +1,11 @@
 #include <windows.h>
 
+#include "FileError.h"
 #include <bcrypt.h>
-#include <stdexcept>
 
 #include "Sha256.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 struct Sha256::State {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
@@ -23,7 +23,7 @@ Sha256::Sha256() : m_state(std::make_unique<State>()) {
                                                       nullptr, 0)) ||
         !BCRYPT_SUCCESS(
             ::BCryptCreateHash(m_state->algorithm, &m_state->hash, nullptr, 0, nullptr, 0, 0)))
-        throw std::runtime_error("SHA-256 is not available");
+        throw FileError("SHA-256 is not available from the system");
 }
 
 Sha256::~Sha256() = default;
@@ -44,4 +44,4 @@ std::string Sha256::finish() {
     return hexOf(digest, sizeof digest);
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

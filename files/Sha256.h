@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 class FileHandle;
 
@@ -22,7 +22,7 @@ public:
     /// The digest of everything given, as 64 lower-case hex digits. Ends the hash.
     std::string finish();
 
-    /// The digest of the whole file open in `file`. Throws TiffError on a read error.
+    /// The digest of the whole file open in `file`. Throws FileError on a read error.
     static std::string ofFile(const FileHandle& file);
 
 private:
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files
