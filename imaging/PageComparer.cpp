@@ -17,7 +17,8 @@
 namespace plexifold::imaging {
 namespace {
 
-constexpr std::size_t ChunkSize = 1024 * 1024;
+// Small enough to stay in the cache between reading and comparing.
+constexpr std::size_t ChunkSize = 256 * 1024;
 
 // 4096 as "4,096".
 std::string grouped(std::uint64_t number) {
@@ -227,15 +228,24 @@ std::string comparePageFile(const TiffSource& source, const PagePlan& plan,
     return PageComparer(source, plan, written).compare();
 }
 
-std::string compareWritten(const TiffSource& source, const PagePlan& plan,
-                           const files::FileHandle& file) {
+namespace {
+
+// The page file open in `file`, read as TIFF and compared.
+std::string compareOpened(const TiffSource& source, const PagePlan& plan, files::FileHandle file) {
     std::shared_ptr<const TiffSource> written;
     try {
-        written = TiffSource::open(withTiffErrors([&] { return file.duplicate(); }));
+        written = TiffSource::open(std::move(file));
     } catch (const TiffError& error) {
         return plan.context + ": the page file does not read back: " + error.what();
     }
     return comparePageFile(source, plan, *written);
+}
+
+} // namespace
+
+std::string compareWritten(const TiffSource& source, const PagePlan& plan,
+                           const files::FileHandle& file) {
+    return compareOpened(source, plan, withTiffErrors([&] { return file.duplicate(); }));
 }
 
 PageFileCheck checkPageFile(const TiffSource& source, std::size_t page,
@@ -255,7 +265,7 @@ PageFileCheck checkPageFile(const TiffSource& source, std::size_t page,
     }
     if (digest)
         check.sha256 = withTiffErrors([&] { return files::Sha256::ofFile(file); });
-    check.difference = compareWritten(source, plan, file);
+    check.difference = compareOpened(source, plan, std::move(file));
     check.state = check.difference.empty() ? PageFileCheck::Ok : PageFileCheck::Differs;
     return check;
 }

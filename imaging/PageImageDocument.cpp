@@ -5,6 +5,7 @@
 #include "PageComparer.h"
 #include "PageWriter.h"
 #include "TiffSource.h"
+#include "WrittenPage.h"
 
 namespace plexifold::imaging {
 
@@ -61,6 +62,12 @@ std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
                                           const SaveChecks& checks) const {
     requireOnePage(m_count);
     return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings, checks);
+}
+
+std::unique_ptr<WrittenPage> PageImageDocument::WriteFile(const std::filesystem::path& path,
+                                                          const SaveChecks& checks) const {
+    requireOnePage(m_count);
+    return WrittenPage::write(*m_source, static_cast<std::size_t>(m_first), path, checks);
 }
 
 PageFileCheck PageImageDocument::CheckFile(const std::filesystem::path& path, bool digest) const {

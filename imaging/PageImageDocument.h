@@ -11,6 +11,7 @@
 namespace plexifold::imaging {
 
 class TiffSource;
+class WrittenPage;
 
 // What SaveFile does beyond writing, before the page file appears under its name.
 struct SaveChecks {
@@ -59,6 +60,11 @@ public:
     std::uint64_t SaveFile(const std::filesystem::path& path,
                            std::vector<std::string>* warnings = nullptr,
                            const SaveChecks& checks = {}) const;
+
+    /// SaveFile in two steps: writes the page file now; it appears under `path` when the
+    /// page returned is finished (see WrittenPage).
+    std::unique_ptr<WrittenPage> WriteFile(const std::filesystem::path& path,
+                                           const SaveChecks& checks = {}) const;
 
     /// Compares the page file at `path` with the one page held, as SaveFile's verify does,
     /// writing nothing; `digest` adds the page file's SHA-256. Throws TiffError when the

@@ -13,6 +13,7 @@
 #include "TiffError.h"
 #include "TiffReader.h"
 #include "TiffSource.h"
+#include "WrittenPage.h"
 
 namespace plexifold::imaging {
 
@@ -22,24 +23,48 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
                                std::vector<std::string>* warnings, const SaveChecks& checks) {
+    return WrittenPage::write(source, page, target, checks)->finish(warnings);
+}
+
+namespace {
+
+PagePlan freshPlan(const TiffSource& source, std::size_t page) {
+    source.readAfresh();
+    return planPage(source, page);
+}
+
+} // namespace
+
+WrittenPage::WrittenPage(const TiffSource& source, std::size_t page,
+                         const std::filesystem::path& target, const SaveChecks& checks)
+    : m_source(source), m_plan(freshPlan(source, page)),
+      m_share(source.outputBudget().take(m_plan.end, m_plan.context)), m_file(target),
+      m_checks(checks) {
+    OutputFile output(m_file.file(), files::pathText(target));
+    PageWriter(source, m_plan, output).write();
+}
+
+std::unique_ptr<WrittenPage> WrittenPage::write(const TiffSource& source, std::size_t page,
+                                                const std::filesystem::path& target,
+                                                const SaveChecks& checks) {
     return withTiffErrors([&] {
-        source.readAfresh();
-        const PagePlan plan = planPage(source, page);
-        OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
-        files::AtomicFile file(target);
-        OutputFile output(file.file(), files::pathText(target));
-        PageWriter(source, plan, output).write();
-        if (checks.verify)
-            if (const std::string difference = compareWritten(source, plan, file.file());
+        return std::unique_ptr<WrittenPage>(new WrittenPage(source, page, target, checks));
+    });
+}
+
+std::uint64_t WrittenPage::finish(std::vector<std::string>* warnings) {
+    return withTiffErrors([&] {
+        if (m_checks.verify)
+            if (const std::string difference = compareWritten(m_source, m_plan, m_file.file());
                 !difference.empty())
                 throw TiffError(difference);
-        if (checks.sha256)
-            *checks.sha256 = files::Sha256::ofFile(file.file());
-        file.commit();
-        share.keep();
+        if (m_checks.sha256)
+            *m_checks.sha256 = files::Sha256::ofFile(m_file.file());
+        m_file.commit();
+        m_share.keep();
         if (warnings)
-            warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
-        return plan.end;
+            warnings->insert(warnings->end(), m_plan.warnings.begin(), m_plan.warnings.end());
+        return m_plan.end;
     });
 }
 

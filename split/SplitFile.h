@@ -56,6 +56,10 @@ bool SplitFile(const std::filesystem::path& path, SplitProgress& progress,
 bool CheckFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& outcome,
                const std::atomic<bool>* stopRequested = nullptr, const SplitOptions& options = {});
 
+/// Where SplitFile puts page `page` (from 1) of a `total`-page `source`.
+std::filesystem::path PagePathOf(const SplitOptions& options, const std::filesystem::path& source,
+                                 std::int32_t total, std::int32_t page);
+
 /// The page files that SplitFile would write for `path`, without writing any.
 /// False, with the reason, for a file that cannot be split.
 bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesystem::path>& pageFiles,
