@@ -13,6 +13,7 @@ namespace plexifold::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using PathSet = std::set<fs::path::string_type>;
 
 struct CheckTotals {
     std::int64_t ok = 0;
@@ -25,13 +26,15 @@ struct CheckTotals {
 // manifest's when one is given.
 class CheckObserver : public BatchObserver {
 public:
-    CheckObserver(const Options& options, const Manifest* manifest)
-        : m_options(options), m_manifest(manifest) {}
+    CheckObserver(const Options& options, const Manifest* manifest, const PathSet& outputs)
+        : m_options(options), m_manifest(manifest), m_outputs(outputs) {}
 
     SplitProgress& fileStarted(std::size_t, const fs::path&) override { return m_silent; }
 
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
         for (PageFileRecord page : result.outcome.pages) {
+            if (page.state != PageFileRecord::Ok && m_outputs.contains(page.path.native()))
+                m_suspects.push_back(page.path);
             compareWithManifest(page);
             report(page);
         }
@@ -42,6 +45,7 @@ public:
     }
 
     const CheckTotals& totals() const { return m_totals; }
+    const std::vector<fs::path>& suspects() const { return m_suspects; }
 
 private:
     void compareWithManifest(PageFileRecord& page) const {
@@ -78,21 +82,36 @@ private:
 
     const Options& m_options;
     const Manifest* m_manifest;
+    const PathSet& m_outputs;
     NoProgress m_silent;
     CheckTotals m_totals;
+    std::vector<fs::path> m_suspects;
 };
 
-// The files that are sources: a page file of another listed file is its output.
-std::vector<fs::path> sourcesAmong(const std::vector<fs::path>& files) {
-    std::set<fs::path::string_type> listed;
+// The files that are sources: a page file of another listed file is its output. Whether it
+// has one page, as an output must, is left to its check (see notSingle), which reads it.
+std::vector<fs::path> sourcesAmong(const std::vector<fs::path>& files, PathSet& outputs) {
+    PathSet listed;
     for (const fs::path& file : files)
         listed.insert(file.native());
     const DefaultPageNames names;
-    PageOutputs outputs(names,
-                        [&](const fs::path& path) { return listed.contains(path.native()); });
+    PageOutputs rule(names, [&](const fs::path& path) { return listed.contains(path.native()); });
     std::vector<fs::path> sources;
-    for (const fs::path& file : files)
-        if (!outputs.sourceOf(file))
+    for (const fs::path& file : files) {
+        if (rule.sourceByName(file))
+            outputs.insert(file.native());
+        else
+            sources.push_back(file);
+    }
+    return sources;
+}
+
+// Taken as outputs by their names, these were not found as pages: those of several pages
+// are sources after all.
+std::vector<fs::path> notSingle(const std::vector<fs::path>& suspects) {
+    std::vector<fs::path> sources;
+    for (const fs::path& file : suspects)
+        if (PageOutputs::CountTiffPages(file).value_or(1) > 1)
             sources.push_back(file);
     return sources;
 }
@@ -122,15 +141,21 @@ int checkAll(const std::vector<fs::path>& files, const Options& options, std::si
             return kExitFailed;
         }
     }
-    const std::vector<fs::path> sources = sourcesAmong(files);
-    CheckObserver observer(options, manifest ? &*manifest : nullptr);
+    PathSet outputs;
+    const std::vector<fs::path> sources = sourcesAmong(files, outputs);
+    CheckObserver observer(options, manifest ? &*manifest : nullptr, outputs);
     const SplitOptions check{.checksums = manifest.has_value()};
-    const BatchTotals batch =
-        SplitBatch(observer, &stopRequested, check, SplitBatch::Mode::Check).run(sources);
+    SplitBatch batchRun(observer, &stopRequested, check, SplitBatch::Mode::Check);
+    BatchTotals batch = batchRun.run(sources);
+    const std::vector<fs::path> more =
+        batch.stopped ? std::vector<fs::path>{} : notSingle(observer.suspects());
+    if (!more.empty())
+        batch.stopped = batchRun.run(more).stopped;
     const CheckTotals& totals = observer.totals();
     const std::size_t failed = totals.failed + missing;
     if (!options.quiet)
-        print(stdout, summary(sources.size() + missing, totals, failed, batch.stopped));
+        print(stdout,
+              summary(sources.size() + more.size() + missing, totals, failed, batch.stopped));
     if (batch.stopped)
         return kExitInterrupted;
     return failed > 0 || totals.missing > 0 || totals.differs > 0 ? kExitFailed : 0;

@@ -60,14 +60,17 @@ PageOutputs::PageOutputs(const PageNames& names, IsListed isListed, CountPages c
     : m_names(names), m_isListed(std::move(isListed)), m_countPages(std::move(countPages)) {}
 
 std::optional<std::filesystem::path> PageOutputs::sourceOf(const std::filesystem::path& file) {
+    auto source = sourceByName(file);
+    return source && m_countPages(file) == 1 ? source : std::nullopt;
+}
+
+std::optional<std::filesystem::path> PageOutputs::sourceByName(const std::filesystem::path& file) {
     for (const PageGuess& guess : m_names.guess(file)) {
         if (guess.source == file || !m_isListed(guess.source))
             continue;
         const auto total = sourcePages(guess.source);
-        if (!total || *total < guess.page ||
-            m_names.pagePath(guess.source, *total, guess.page) != file)
-            continue;
-        if (m_countPages(file) == 1)
+        if (total && *total >= guess.page &&
+            m_names.pagePath(guess.source, *total, guess.page) == file)
             return guess.source;
     }
     return std::nullopt;

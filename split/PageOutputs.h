@@ -56,6 +56,11 @@ public:
     /// The listed source `file` is a page file of; nothing when `file` is a source.
     std::optional<std::filesystem::path> sourceOf(const std::filesystem::path& file);
 
+    /// sourceOf without reading `file` itself: the listed source whose split names a page
+    /// file so. `file` is that source's output only if it has one page, which a caller that
+    /// reads it anyway can tell more cheaply.
+    std::optional<std::filesystem::path> sourceByName(const std::filesystem::path& file);
+
     /// The page count of a TIFF file, read from its chain of pages.
     static std::optional<std::int32_t> CountTiffPages(const std::filesystem::path& path);
 

@@ -140,6 +140,20 @@ TEST_P(BrokenPageFiles, AreEachNamedWithTheirPageAndDifference) {
 INSTANTIATE_TEST_SUITE_P(Spoiled, BrokenPageFiles, testing::ValuesIn(brokenPages),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Named like a page but of several pages: a source of its own, whose pages are looked for.
+TEST_F(CheckFixture, AFileNamedLikeAPageButOfSeveralPagesIsASource) {
+    ASSERT_EQ(runCli({path("doc.tif")}).exitCode, 0);
+    writeMultipageTiff(path("doc_page_2.tif"), 2);
+
+    const ChildResult run = runCli({"--check", m_dir.path().string()});
+    EXPECT_EQ(run.exitCode, 1);
+    for (const std::string& line :
+         {path("doc_page_2.tif") + ": differs: page 2: the page file holds 2 pages\n",
+          path("doc_page_2_page_1.tif") + ": missing\n", path("doc_page_3.tif") + ": ok\n",
+          std::string("2 files, 5 pages checked: 2 ok, 2 missing, 1 differ\n")})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
+}
+
 std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
