@@ -1,4 +1,5 @@
 #include "CheckCommand.h"
+#include "PathText.h"
 
 #include <optional>
 #include <set>

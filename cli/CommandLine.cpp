@@ -4,12 +4,40 @@
 #include <algorithm>
 
 #include "FileList.h"
-#include "PageNaming.h"
+#include "Folder.h"
+#include "PathText.h"
 
 namespace plexifold::cli {
 
-bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+namespace {
+
+// The arguments that `texts` were read from, each taken once: a name that UTF-8 cannot hold
+// keeps its exact form.
+std::vector<std::filesystem::path> argumentsOf(const std::vector<std::string>& texts,
+                                               const std::vector<std::filesystem::path>& arguments,
+                                               const std::vector<std::string>& argumentTexts) {
+    std::vector<bool> taken(arguments.size(), false);
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& text : texts) {
+        std::size_t i = 0;
+        while (i < arguments.size() && (taken[i] || argumentTexts[i] != text))
+            ++i;
+        if (i == arguments.size()) {
+            paths.push_back(files::PathFromUtf8(text));
+        } else {
+            taken[i] = true;
+            paths.push_back(arguments[i]);
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Options& options,
                       std::string& error) {
+    std::vector<std::string> texts;
+    std::ranges::transform(arguments, std::back_inserter(texts), files::Utf8Of);
     CLI::App app;
     app.set_help_flag(); // our own help text, below
     app.allow_extras();  // unknown options are reported in our words
@@ -23,7 +51,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
     app.add_option("paths", paths);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    std::vector<std::string> reversed(texts.rbegin(), texts.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& failure) {
@@ -36,9 +64,9 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    std::ranges::transform(paths, std::back_inserter(options.paths), PathFromUtf8);
+    options.paths = argumentsOf(paths, arguments, texts);
     if (!checksums.empty())
-        options.checksums = PathFromUtf8(checksums);
+        options.checksums = files::PathFromUtf8(checksums);
     if (options.check && options.dryRun) {
         error = "--check writes nothing already; it does not take --dry-run";
         return false;
@@ -74,22 +102,21 @@ std::string usageText() {
 
 std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
                                                std::vector<std::filesystem::path>& missing) {
-    std::vector<std::filesystem::path> files;
+    std::vector<std::filesystem::path> found;
     for (const std::filesystem::path& path : paths) {
-        std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
+        if (files::IsFolder(path)) {
             FileList list;
             list.setPath(path);
             list.setPattern("*.tif;*.tiff");
             for (int i = 0; i < list.count(); ++i)
-                files.push_back(list.filePath(i));
-        } else if (std::filesystem::exists(path, error)) {
-            files.push_back(path);
+                found.push_back(list.filePath(i));
+        } else if (files::Exists(path)) {
+            found.push_back(path);
         } else {
             missing.push_back(path);
         }
     }
-    return files;
+    return found;
 }
 
 } // namespace plexifold::cli

@@ -17,9 +17,9 @@ struct Options {
     bool version = false;
 };
 
-/// Reads the arguments after the program name (UTF-8). False, with `error` set, on a
-/// usage error.
-bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+/// Reads the arguments after the program name, each in the system's own form; the paths
+/// among them are kept exactly. False, with `error` set, on a usage error.
+bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Options& options,
                       std::string& error);
 
 /// The text --help prints.

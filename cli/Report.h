@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitProgress.h"
 
 // How the command line prints: a line at a time, flushed, and every message about a
@@ -23,7 +24,7 @@ inline void print(std::FILE* out, const std::string& text) {
 }
 
 inline std::string shownPath(const std::filesystem::path& file) {
-    return Utf8Of(std::filesystem::path(file).make_preferred());
+    return files::Utf8Of(std::filesystem::path(file).make_preferred());
 }
 
 inline void reportFile(const std::filesystem::path& file, const std::string& reason) {

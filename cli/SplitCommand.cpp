@@ -7,6 +7,7 @@
 #include "Console.h"
 #include "Manifest.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "Report.h"
 #include "SplitBatch.h"
 #include "TerminalProgress.h"
@@ -32,7 +33,7 @@ public:
           m_live(!options.quiet && isTerminal(stdout)), m_manifest(manifest) {}
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
-        m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
+        m_terminal.startFile(index, files::Utf8Of(FileTitleOf(path)));
         return m_live ? static_cast<SplitProgress&>(m_terminal) : m_silent;
     }
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
@@ -51,8 +52,8 @@ private:
         if (!result.ok)
             reportFile(file, result.outcome.reason);
         else if (!m_options.quiet && !isTerminal(stdout))
-            print(stdout,
-                  Utf8Of(file) + ": " + counted(result.outcome.pagesWritten, "page", "pages"));
+            print(stdout, files::Utf8Of(file) + ": " +
+                              counted(result.outcome.pagesWritten, "page", "pages"));
     }
 
     const Options& m_options;
@@ -100,14 +101,14 @@ int planAll(const std::vector<fs::path>& files, const Totals& totals) {
             continue;
         }
         for (const fs::path& page : pages)
-            print(stdout, Utf8Of(page));
+            print(stdout, files::Utf8Of(page));
     }
     return failed > 0 ? kExitFailed : 0;
 }
 
 } // namespace
 
-int runSplit(const std::vector<std::string>& arguments) {
+int runSplit(const std::vector<fs::path>& arguments) {
     Options options;
     std::string error;
     if (!parseCommandLine(arguments, options, error)) {

@@ -59,15 +59,19 @@ void requireOnePage(std::int32_t count) {
 
 std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
                                           std::vector<std::string>* warnings,
+                                          const std::atomic<bool>* stopRequested,
                                           const SaveChecks& checks) const {
     requireOnePage(m_count);
-    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings, checks);
+    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings,
+                            stopRequested, checks);
 }
 
 std::unique_ptr<WrittenPage> PageImageDocument::WriteFile(const std::filesystem::path& path,
+                                                          const std::atomic<bool>* stopRequested,
                                                           const SaveChecks& checks) const {
     requireOnePage(m_count);
-    return WrittenPage::write(*m_source, static_cast<std::size_t>(m_first), path, checks);
+    return WrittenPage::write(*m_source, static_cast<std::size_t>(m_first), path, stopRequested,
+                              checks);
 }
 
 PageFileCheck PageImageDocument::CheckFile(const std::filesystem::path& path, bool digest) const {

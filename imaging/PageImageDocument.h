@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -55,15 +56,19 @@ public:
     /// file; on failure it is left as it was and TiffError carries the reason.
     /// What the page file leaves out or mends of a damaged page is appended to
     /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
+    /// A set `stopRequested` gives the page up between blocks of its data (a page of a
+    /// few megabytes is copied whole): StopRequested is thrown and nothing is left.
     /// With `checks.verify`, a page file that does not read back as the page fails with its
     /// first difference and does not appear.
     std::uint64_t SaveFile(const std::filesystem::path& path,
                            std::vector<std::string>* warnings = nullptr,
+                           const std::atomic<bool>* stopRequested = nullptr,
                            const SaveChecks& checks = {}) const;
 
     /// SaveFile in two steps: writes the page file now; it appears under `path` when the
     /// page returned is finished (see WrittenPage).
     std::unique_ptr<WrittenPage> WriteFile(const std::filesystem::path& path,
+                                           const std::atomic<bool>* stopRequested = nullptr,
                                            const SaveChecks& checks = {}) const;
 
     /// Compares the page file at `path` with the one page held, as SaveFile's verify does,

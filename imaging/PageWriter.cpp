@@ -9,6 +9,7 @@
 #include "OutputFile.h"
 #include "PageComparer.h"
 #include "PagePlanner.h"
+#include "PathText.h"
 #include "Sha256.h"
 #include "TiffError.h"
 #include "TiffReader.h"
@@ -17,13 +18,16 @@
 
 namespace plexifold::imaging {
 
-PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output)
-    : m_source(source), m_plan(plan), m_output(output), m_copier(source, output, plan.context) {}
+PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output,
+                       const std::atomic<bool>* stopRequested)
+    : m_source(source), m_plan(plan), m_output(output),
+      m_copier(source, output, plan.context, stopRequested) {}
 
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
-                               std::vector<std::string>* warnings, const SaveChecks& checks) {
-    return WrittenPage::write(source, page, target, checks)->finish(warnings);
+                               std::vector<std::string>* warnings,
+                               const std::atomic<bool>* stopRequested, const SaveChecks& checks) {
+    return WrittenPage::write(source, page, target, stopRequested, checks)->finish(warnings);
 }
 
 namespace {
@@ -36,19 +40,22 @@ PagePlan freshPlan(const TiffSource& source, std::size_t page) {
 } // namespace
 
 WrittenPage::WrittenPage(const TiffSource& source, std::size_t page,
-                         const std::filesystem::path& target, const SaveChecks& checks)
+                         const std::filesystem::path& target,
+                         const std::atomic<bool>* stopRequested, const SaveChecks& checks)
     : m_source(source), m_plan(freshPlan(source, page)),
       m_share(source.outputBudget().take(m_plan.end, m_plan.context)), m_file(target),
       m_checks(checks) {
-    OutputFile output(m_file.file(), files::pathText(target));
-    PageWriter(source, m_plan, output).write();
+    OutputFile output(m_file.file(), files::Utf8Of(target));
+    PageWriter(source, m_plan, output, stopRequested).write();
 }
 
 std::unique_ptr<WrittenPage> WrittenPage::write(const TiffSource& source, std::size_t page,
                                                 const std::filesystem::path& target,
+                                                const std::atomic<bool>* stopRequested,
                                                 const SaveChecks& checks) {
     return withTiffErrors([&] {
-        return std::unique_ptr<WrittenPage>(new WrittenPage(source, page, target, checks));
+        return std::unique_ptr<WrittenPage>(
+            new WrittenPage(source, page, target, stopRequested, checks));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -20,9 +21,11 @@ class TiffSource;
 // of one page can run while the next is written. Destroyed unfinished, it leaves nothing.
 class WrittenPage {
 public:
-    /// Plans page `page` (from 0) of `source` and writes it. Throws TiffError.
+    /// Plans page `page` (from 0) of `source` and writes it. Throws TiffError, and
+    /// StopRequested when `stopRequested` is set while the data is copied.
     static std::unique_ptr<WrittenPage> write(const TiffSource& source, std::size_t page,
                                               const std::filesystem::path& target,
+                                              const std::atomic<bool>* stopRequested,
                                               const SaveChecks& checks);
     WrittenPage(const WrittenPage&) = delete;
     WrittenPage& operator=(const WrittenPage&) = delete;
@@ -37,7 +40,7 @@ public:
 
 private:
     WrittenPage(const TiffSource& source, std::size_t page, const std::filesystem::path& target,
-                const SaveChecks& checks);
+                const std::atomic<bool>* stopRequested, const SaveChecks& checks);
 
     const TiffSource& m_source;
     PagePlan m_plan;

@@ -4,25 +4,12 @@
 #include <ranges>
 
 #include "CaseFold.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "Folder.h"
 
 namespace plexifold {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool isHidden(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    return entry.path().filename().native().starts_with('.');
-#endif
-}
 
 std::vector<std::u32string> foldedPatterns(const std::string& pattern) {
     std::vector<std::u32string> patterns;
@@ -74,9 +61,8 @@ bool FileList::setPath(const fs::path& folder) {
     if (folder.empty())
         return false;
     const fs::path held = heldForm(folder);
-    std::error_code error;
     std::vector<fs::path> names;
-    if (held.empty() || !fs::is_directory(held, error) || !read(held, names))
+    if (held.empty() || !files::IsFolder(held) || !read(held, names))
         return false;
     m_path = held;
     m_names = std::move(names);
@@ -94,19 +80,16 @@ fs::path FileList::filePath(int index) const {
 }
 
 bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const {
+    const auto shown = files::ShownFilesIn(folder);
+    if (!shown)
+        return false;
     const std::vector<std::u32string> patterns = foldedPatterns(m_pattern);
     std::vector<Listed> listed;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code statusError;
-        if (isHidden(*it) || !it->is_regular_file(statusError))
-            continue;
-        std::u32string folded = FoldedName(it->path().filename());
+    for (const fs::path& name : *shown) {
+        std::u32string folded = FoldedName(name);
         if (std::ranges::any_of(patterns, [&](const auto& p) { return WildcardMatch(folded, p); }))
-            listed.push_back({std::move(folded), it->path().filename()});
+            listed.push_back({std::move(folded), name});
     }
-    if (error)
-        return false;
     sortWithoutCase(listed);
     names.clear();
     for (Listed& entry : listed)

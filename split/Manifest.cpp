@@ -1,4 +1,5 @@
 #include "Manifest.h"
+#include "PathText.h"
 
 #include <cstdint>
 #include <exception>
@@ -88,7 +89,7 @@ bool Manifest::write(std::string& reason) const {
             const std::span<const std::uint8_t> part(bytes + done, text.size() - done);
             const files::IoResult wrote = file.file().writeAt(done, std::span(&part, 1));
             if (wrote.error != 0)
-                throw std::runtime_error("cannot write " + Utf8Of(m_file) + ": " +
+                throw std::runtime_error("cannot write " + files::Utf8Of(m_file) + ": " +
                                          files::FileHandle::errorText(wrote.error));
             done += static_cast<std::size_t>(wrote.bytes);
         }
@@ -127,8 +128,8 @@ bool Manifest::read(std::string& reason) {
         const std::size_t path = line.find_first_not_of(' ', gap);
         if (gap == std::string::npos || path == std::string::npos ||
             !isDigest(line.substr(0, gap))) {
-            reason =
-                Utf8Of(m_file) + ": line " + std::to_string(number) + " is not '<sha256>  <path>'";
+            reason = files::Utf8Of(m_file) + ": line " + std::to_string(number) +
+                     " is not '<sha256>  <path>'";
             return false;
         }
         std::string sum = line.substr(0, gap);

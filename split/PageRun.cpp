@@ -2,10 +2,13 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
 #include "PageOutputs.h"
+#include "PathText.h"
+#include "TiffError.h"
 #include "WrittenPage.h"
 
 namespace plexifold {
@@ -20,8 +23,8 @@ constexpr std::uint64_t kBesideSize = 4 * 1024 * 1024;
 
 // Built by concatenation: a file name is never read as a pattern.
 std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
-    return "Processing " + Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) + " from " +
-           std::to_string(total) + ")";
+    return "Processing " + files::Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) +
+           " from " + std::to_string(total) + ")";
 }
 
 // Beyond this many failed pages the reason only counts the rest.
@@ -51,6 +54,8 @@ std::string failureReason(const std::vector<std::string>& failures) {
 void guarded(const std::function<void()>& step, std::string& failure, const char* memory) {
     try {
         step();
+    } catch (const imaging::StopRequested&) {
+        throw; // neither done nor failed
     } catch (const std::bad_alloc&) {
         failure = memory;
     } catch (const std::exception& error) {
@@ -89,13 +94,17 @@ PageRun::~PageRun() {
         m_tail.wait();
 }
 
-bool PageRun::run(const std::atomic<bool>* stopRequested) {
+bool PageRun::run(const std::atomic<bool>* stopRequested, const RunFiles* runFiles) {
+    m_stopRequested = stopRequested;
+    m_runFiles = runFiles;
     m_progress.begin(m_total);
     for (std::int32_t i = 0; i < m_total; ++i) {
         if (stopRequested && stopRequested->load())
-            return stop(i);
+            return stop("stopped before page " + std::to_string(i + 1));
         m_progress.page(progressText(m_path, i + 1, m_total), i + 1);
         std::unique_ptr<Work> work = head(i);
+        if (!work)
+            return stop("stopped in page " + std::to_string(i + 1) + ", which is not written");
         if (m_mode == Mode::Split)
             settle(); // the page before was checked while this one was written
         if (work->tail && m_beside && !m_pending) {
@@ -114,29 +123,44 @@ bool PageRun::run(const std::atomic<bool>* stopRequested) {
     return m_outcome.pagesFailed == 0;
 }
 
-bool PageRun::stop(std::int32_t index) {
+bool PageRun::stop(const std::string& where) {
     settle();
-    const std::string stop = "stopped before page " + std::to_string(index + 1);
-    m_outcome.reason = m_failures.empty() ? stop : failureReason(m_failures) + "; " + stop;
+    m_outcome.reason = m_failures.empty() ? where : failureReason(m_failures) + "; " + where;
     return false;
+}
+
+std::filesystem::path PageRun::target(std::int32_t index) const {
+    if (FileTitleOf(m_path).empty())
+        throw std::length_error(NameTooLong);
+    std::filesystem::path page = PagePathOf(m_options, m_path, m_total, index + 1);
+    if (m_mode == Mode::Split && m_runFiles && m_runFiles->holds(page))
+        throw std::invalid_argument(files::Utf8Of(FileTitleOf(page)) +
+                                    " is one of the files being split");
+    return page;
 }
 
 std::unique_ptr<PageRun::Work> PageRun::head(std::int32_t index) {
     return m_mode == Mode::Split ? splitHead(index) : checkHead(index);
 }
 
+// Null when the page was given up on a stop request: it is neither written nor failed.
 std::unique_ptr<PageRun::Work> PageRun::splitHead(std::int32_t index) {
     auto work = std::make_unique<Work>();
     work->record.page = index + 1;
-    work->record.path = PagePathOf(m_options, m_path, m_total, index + 1);
     std::shared_ptr<WrittenPage> written;
-    guarded(
-        [&] {
-            const SaveChecks checks{m_options.verify,
-                                    m_options.checksums ? &work->record.sha256 : nullptr};
-            written = m_document.GetPage(index).WriteFile(work->record.path, checks);
-        },
-        work->failure, "not enough memory to copy the page");
+    try {
+        guarded(
+            [&] {
+                work->record.path = target(index);
+                const SaveChecks checks{m_options.verify,
+                                        m_options.checksums ? &work->record.sha256 : nullptr};
+                written =
+                    m_document.GetPage(index).WriteFile(work->record.path, m_stopRequested, checks);
+            },
+            work->failure, "not enough memory to copy the page");
+    } catch (const imaging::StopRequested&) {
+        return nullptr;
+    }
     if (written)
         work->tail = [w = work.get(), written] {
             guarded([&] { w->record.bytes = written->finish(&w->warnings); }, w->failure,
@@ -148,7 +172,10 @@ std::unique_ptr<PageRun::Work> PageRun::splitHead(std::int32_t index) {
 std::unique_ptr<PageRun::Work> PageRun::checkHead(std::int32_t index) {
     auto work = std::make_unique<Work>();
     work->record.page = index + 1;
-    work->record.path = PagePathOf(m_options, m_path, m_total, index + 1);
+    guarded([&] { work->record.path = target(index); }, work->failure,
+            "not enough memory to name the page");
+    if (!work->failure.empty())
+        return work;
     work->tail = [w = work.get(), page = m_document.GetPage(index), this] {
         guarded(
             [&] {

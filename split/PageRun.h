@@ -30,8 +30,14 @@ public:
             SplitProgress& progress, SplitOutcome& outcome, const SplitOptions& options, Mode mode);
     ~PageRun();
 
-    /// Every page in turn; false when one failed or the stop came first.
-    bool run(const std::atomic<bool>* stopRequested);
+    /// A page file is named after its source's file title; a title longer than the system
+    /// allows for one gives none, and the page's name would lose its folder.
+    static constexpr const char* NameTooLong =
+        "its file name would be longer than the system allows";
+
+    /// Every page in turn; false when one failed or the stop came first. A page whose file
+    /// would replace one that `runFiles` holds fails.
+    bool run(const std::atomic<bool>* stopRequested, const RunFiles* runFiles);
 
 private:
     struct Work;
@@ -41,7 +47,8 @@ private:
     std::unique_ptr<Work> checkHead(std::int32_t index);
     void settle();
     void record(Work& work);
-    bool stop(std::int32_t index);
+    bool stop(const std::string& where);
+    std::filesystem::path target(std::int32_t index) const;
 
     const std::filesystem::path& m_path;
     const imaging::PageImageDocument& m_document;
@@ -50,6 +57,8 @@ private:
     const SplitOptions& m_options;
     Mode m_mode;
     std::int32_t m_total;
+    const std::atomic<bool>* m_stopRequested = nullptr;
+    const RunFiles* m_runFiles = nullptr;
     bool m_beside = false; // tails run beside the next head
     std::vector<std::string> m_failures;
     std::unique_ptr<Work> m_pending; // a page whose tail runs

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <unordered_map>
 #include <vector>
 
 #include "SplitFile.h"
@@ -11,10 +12,10 @@
 
 namespace plexifold {
 
-/// Hands out the files of a run one at a time, so that a run need not hold its whole list.
-class FileSource {
+/// Hands out the files of a run one at a time, so that a run need not hold its whole list,
+/// and tells which files are the run's: no page file replaces one of them.
+class FileSource : public RunFiles {
 public:
-    virtual ~FileSource() = default;
     /// The next file into `path`; false when there are no more.
     virtual bool next(std::filesystem::path& path) = 0;
 };
@@ -22,11 +23,14 @@ public:
 /// A source over a list held in memory.
 class FileListSource : public FileSource {
 public:
-    explicit FileListSource(const std::vector<std::filesystem::path>& files) : m_files(files) {}
+    explicit FileListSource(const std::vector<std::filesystem::path>& files);
     bool next(std::filesystem::path& path) override;
+    /// Whether `path` is the same file as one of the list, its name in any letter case.
+    bool holds(const std::filesystem::path& path) const override;
 
 private:
     const std::vector<std::filesystem::path>& m_files;
+    std::unordered_multimap<std::size_t, std::size_t> m_byName; // folded path's hash -> index
     std::size_t m_next = 0;
 };
 
@@ -74,7 +78,8 @@ public:
     BatchTotals run(const std::vector<std::filesystem::path>& files);
 
 private:
-    void ProcessFile(std::size_t index, const std::filesystem::path& path, BatchTotals& totals);
+    void ProcessFile(std::size_t index, const std::filesystem::path& path, const FileSource& files,
+                     BatchTotals& totals);
     bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
     void count(const FileResult& result, BatchTotals& totals) const;
 

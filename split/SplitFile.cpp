@@ -14,8 +14,8 @@ namespace {
 using imaging::PageImageDocument;
 
 bool runPages(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& result,
-              const std::atomic<bool>* stopRequested, const SplitOptions& options,
-              PageRun::Mode mode) {
+              const std::atomic<bool>* stopRequested, const RunFiles* runFiles,
+              const SplitOptions& options, PageRun::Mode mode) {
     result = {};
     try {
         PageImageDocument document;
@@ -27,7 +27,8 @@ bool runPages(const std::filesystem::path& path, SplitProgress& progress, SplitO
             result.reason = "the file has no pages";
             return false;
         }
-        return PageRun(path, document, progress, result, options, mode).run(stopRequested);
+        return PageRun(path, document, progress, result, options, mode)
+            .run(stopRequested, runFiles);
     } catch (const std::exception& error) {
         result.reason = error.what();
     } catch (...) {
@@ -47,6 +48,11 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
             *reason = document.errorText();
         return false;
     }
+    if (FileTitleOf(path).empty()) {
+        if (reason)
+            *reason = std::string("the page files cannot be named: ") + PageRun::NameTooLong;
+        return false;
+    }
     const std::int32_t total = document.PageCount();
     for (std::int32_t page = 1; page <= total; ++page)
         pageFiles.push_back(PageFilePath(path, total, page));
@@ -54,9 +60,10 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
 }
 
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
-               const std::atomic<bool>* stopRequested, const SplitOptions& options) {
+               const std::atomic<bool>* stopRequested, const RunFiles* runFiles,
+               const SplitOptions& options) {
     SplitOutcome local;
-    return runPages(path, progress, outcome ? *outcome : local, stopRequested, options,
+    return runPages(path, progress, outcome ? *outcome : local, stopRequested, runFiles, options,
                     PageRun::Mode::Split);
 }
 
@@ -68,7 +75,7 @@ std::filesystem::path PagePathOf(const SplitOptions& options, const std::filesys
 
 bool CheckFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& outcome,
                const std::atomic<bool>* stopRequested, const SplitOptions& options) {
-    return runPages(path, progress, outcome, stopRequested, options, PageRun::Mode::Check);
+    return runPages(path, progress, outcome, stopRequested, nullptr, options, PageRun::Mode::Check);
 }
 
 } // namespace plexifold

@@ -6,7 +6,10 @@
 
 #include "FakeWindow.h"
 #include "FileBytes.h"
+#include "Folder.h"
 #include "GreyPages.h"
+#include "PathText.h"
+#include "RawTiff.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -26,7 +29,7 @@ std::string processing(const std::string& name, int page, int count) {
 class BatchRunTest : public ::testing::Test {
 protected:
     std::filesystem::path path(const std::string& name) const {
-        return m_folder.path() / PathFromUtf8(name);
+        return m_folder.path() / files::PathFromUtf8(name);
     }
     void writeTiff(const std::string& name, int pages) { writeGreyPages(path(name), pages); }
     /// The names of the folder's files that hold "_page_", sorted.
@@ -127,6 +130,21 @@ TEST_F(BatchRunTest, FailingFilesAreNamedInTheBox) {
     EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
 }
 
+// A folder past the classic limit of 260 characters is listed and split like any other.
+TEST_F(BatchRunTest, SplitsAFolderPastTheClassicPathLimit) {
+    const std::filesystem::path folder = longFolderIn(m_folder.path());
+    std::filesystem::create_directories(folder);
+    writeGreyPages(folder / "a.tif", 2);
+    m_window.stored = text(folder);
+    m_rules.Form_Load();
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.messages[0].text, "Done!");
+    auto names = files::ShownFilesIn(folder).value();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::filesystem::path>{"a.tif", "a_page_1.tif", "a_page_2.tif"}));
+}
+
 // The page files of a run are not in the list; a second run splits the same names.
 TEST_F(BatchRunTest, SecondRunSplitsTheSameNames) {
     writeTiff("a.tif", 2);
@@ -154,7 +172,9 @@ TEST_F(BatchRunTest, ProgressIsShownAtMostOnceAFrame) {
 }
 
 // A folder box holding only blanks starts nothing and stores nothing.
-TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
+// Spaces alone leave nothing to run; a tab is text like any other (the list still holds the
+// folder's files), so the run goes ahead and the text is stored as it stands.
+TEST_F(BatchRunTest, FolderBoxOfSpacesDoesNothingButATabCounts) {
     writeTiff("a.tif", 2);
     m_window.stored = text(m_folder.path());
     m_rules.Form_Load();
@@ -165,6 +185,12 @@ TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
     EXPECT_FALSE(m_window.progressVisible);
     EXPECT_EQ(m_window.settingWrites, 0);
     EXPECT_TRUE(pageFiles().empty());
+
+    m_window.path = " \t ";
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.stored, " \t ");
+    EXPECT_EQ(pageFiles().size(), 2u);
 }
 
 // After a failed choice the box holds the prompt while the list keeps its names:
@@ -201,6 +227,22 @@ TEST_F(BatchRunTest, ClosingDuringARunStopsAfterThePageInWork) {
     EXPECT_TRUE(m_window.messages.empty());
     EXPECT_EQ(m_window.settingWrites, 1);
     EXPECT_EQ(pageFiles(), written);
+}
+
+// A page of 2 GiB of pixels in a sparse file: copying it whole would take seconds.
+TEST_F(BatchRunTest, ClosingDuringAHugePageGivesItUpAndLeavesNothing) {
+    constexpr std::uint32_t kWidth = 1 << 16, kRows = 1 << 15;
+    constexpr std::uint64_t kData = 4096, kBytes = std::uint64_t{kWidth} * kRows;
+    RawTiff tiff;
+    tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(kWidth, kRows, {kData}, {kBytes})));
+    ASSERT_LT(tiff.data().size(), kData);
+    writeFileBytes(path("huge.tif"), tiff.data());
+    std::filesystem::resize_file(path("huge.tif"), kData + kBytes);
+    start();
+    m_window.onProgress = [&] { m_rules.close(); };
+    ASSERT_TRUE(m_window.runUntil([&] { return !m_rules.isRunning(); }));
+    EXPECT_EQ(m_folder.names(), std::vector<std::string>{"huge.tif"});
+    EXPECT_TRUE(m_window.messages.empty());
 }
 
 struct ReportCase {

@@ -145,7 +145,7 @@ TEST_P(PageCopy, EachPageFileMatchesItsSourcePage) {
         const std::string pagePath = folder.file("page" + std::to_string(i + 1) + ".tif");
         std::vector<std::string> warnings;
         const std::uint64_t written =
-            document.GetPage(i).SaveFile(pagePath, &warnings, {.verify = true});
+            document.GetPage(i).SaveFile(pagePath, &warnings, nullptr, {.verify = true});
         EXPECT_EQ(written, std::filesystem::file_size(pagePath));
         EXPECT_EQ(warnings, std::vector<std::string>{});
 

@@ -174,7 +174,8 @@ TEST(SaveFileVerify, ABlockSpoiledAfterItIsWrittenIsCaughtAndThePageDoesNotAppea
     const Guard stop(nullptr, [](void*) { OutputFile::corruptBlockForTesting(UINT64_MAX); });
 
     try {
-        document.GetPage(0).SaveFile(folder.file("verified.tif"), nullptr, {.verify = true});
+        document.GetPage(0).SaveFile(folder.file("verified.tif"), nullptr, nullptr,
+                                     {.verify = true});
         ADD_FAILURE() << "the spoiled page was not caught";
     } catch (const TiffError& error) {
         EXPECT_TRUE(std::string(error.what())

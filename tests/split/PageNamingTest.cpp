@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PageNaming.h"
+#include "PathText.h"
 
 using namespace plexifold;
 
@@ -29,11 +30,11 @@ class PathParts : public testing::TestWithParam<NameCase> {};
 
 TEST_P(PathParts, TakesThePathApartByItsFileName) {
     const NameCase& c = GetParam();
-    const std::filesystem::path path = PathFromUtf8(c.path);
-    EXPECT_EQ(Utf8Of(FileTitleOf(path)), c.title);
-    EXPECT_EQ(Utf8Of(FolderOf(path)), c.folder);
-    EXPECT_EQ(Utf8Of(ExtensionOf(path)), c.extension);
-    EXPECT_EQ(Utf8Of(BaseNameOf(path)), c.base);
+    const std::filesystem::path path = files::PathFromUtf8(c.path);
+    EXPECT_EQ(files::Utf8Of(FileTitleOf(path)), c.title);
+    EXPECT_EQ(files::Utf8Of(FolderOf(path)), c.folder);
+    EXPECT_EQ(files::Utf8Of(ExtensionOf(path)), c.extension);
+    EXPECT_EQ(files::Utf8Of(BaseNameOf(path)), c.base);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -85,7 +86,8 @@ TEST(PageFilePath, BuildsEachPageName) {
              Case{"/σάρωση/έγγραφο.tif", 10, 10, "/σάρωση/έγγραφο_page_10.tif"},
              Case{"/web/a%2Fb.tif", 12, 3, "/web/a%2Fb_page_03.tif"},
          })
-        EXPECT_EQ(Utf8Of(PageFilePath(PathFromUtf8(c.path), c.total, c.page)), c.name);
+        EXPECT_EQ(files::Utf8Of(PageFilePath(files::PathFromUtf8(c.path), c.total, c.page)),
+                  c.name);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "GreyPages.h"
 #include "OutputFile.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "RawTiff.h"
 #include "SplitFile.h"
 #include "TempFolder.h"
@@ -33,7 +34,9 @@ struct RecordingProgress : SplitProgress {
 class SplitFileTest : public testing::Test {
 protected:
     test::TempFolder m_dir;
-    fs::path path(const std::string& name) const { return m_dir.path() / PathFromUtf8(name); }
+    fs::path path(const std::string& name) const {
+        return m_dir.path() / files::PathFromUtf8(name);
+    }
     int directoriesIn(const std::string& name) const { return test::countPages(path(name)); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names = m_dir.names();
@@ -67,7 +70,8 @@ TEST_F(SplitFileTest, SinglePageKeepsTheNameAndExtension) {
         test::writeGreyPages(path(name), 1);
         RecordingProgress progress;
         ASSERT_TRUE(SplitFile(path(name), progress)) << name;
-        EXPECT_EQ(directoriesIn(Utf8Of(PageFilePath(PathFromUtf8(name), 1, 1))), 1) << name;
+        EXPECT_EQ(directoriesIn(files::Utf8Of(PageFilePath(files::PathFromUtf8(name), 1, 1))), 1)
+            << name;
         EXPECT_EQ(progress.texts, std::vector<std::string>{"Processing " + name + " (1 from 1)"});
     }
 }
@@ -181,7 +185,8 @@ TEST_F(SplitFileTest, BigPagesAreVerifiedAndCheckedBesideTheNextInPageOrder) {
     RecordingProgress progress;
     SplitOutcome outcome;
     imaging::OutputFile::corruptBlockForTesting(1 << 20);
-    EXPECT_FALSE(SplitFile(path("big.tif"), progress, &outcome, nullptr, {.verify = true}));
+    EXPECT_FALSE(
+        SplitFile(path("big.tif"), progress, &outcome, nullptr, nullptr, {.verify = true}));
     imaging::OutputFile::corruptBlockForTesting(UINT64_MAX);
     EXPECT_TRUE(outcome.reason.starts_with("page 1 of 4 not written: strip 1 differs from the "
                                            "source at byte "))
@@ -190,7 +195,7 @@ TEST_F(SplitFileTest, BigPagesAreVerifiedAndCheckedBesideTheNextInPageOrder) {
         << outcome.reason;
     EXPECT_EQ(entries(), std::vector<std::string>{"big.tif"});
 
-    ASSERT_TRUE(SplitFile(path("big.tif"), progress, &outcome, nullptr,
+    ASSERT_TRUE(SplitFile(path("big.tif"), progress, &outcome, nullptr, nullptr,
                           {.verify = true, .checksums = true}))
         << outcome.reason;
     SplitOutcome checked;
@@ -205,6 +210,27 @@ TEST_F(SplitFileTest, BigPagesAreVerifiedAndCheckedBesideTheNextInPageOrder) {
         EXPECT_EQ(outcome.pages[i].sha256.size(), 64u);
     }
 }
+
+#ifndef _WIN32
+// A name the system holds whose page names it refuses: the pages fail, and nothing lands in
+// the working folder under a name without its title.
+TEST_F(SplitFileTest, PagesOfANameTooLongForTheirNamesFailAndNothingIsWrittenElsewhere) {
+    const std::string name = std::string(250, '\xF0') + ".tif";
+    test::writeGreyPages(path(name), 2);
+    const test::TempFolder elsewhere;
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere.path());
+    RecordingProgress progress;
+    SplitOutcome outcome;
+    const bool split = SplitFile(path(name), progress, &outcome);
+    fs::current_path(before);
+    EXPECT_FALSE(split);
+    EXPECT_EQ(outcome.pagesFailed, 2);
+    EXPECT_TRUE(outcome.reason.starts_with("page 1 of 2 not written: ")) << outcome.reason;
+    EXPECT_EQ(entries(), std::vector<std::string>{name});
+    EXPECT_EQ(elsewhere.names(), std::vector<std::string>{});
+}
+#endif
 
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
     test::writeGreyPages(path("scan.tif"), 10);
