@@ -16,6 +16,7 @@ from pathlib import Path
 
 import report
 import tools
+import verify
 import window
 import windows
 
@@ -74,6 +75,9 @@ def parse_args():
     parser.add_argument("--windows", action="store_true",
                         help="also time plexifold-split.exe under Wine on many/ against the "
                         "Linux command line")
+    parser.add_argument("--verify", action="store_true",
+                        help="time --verify and --check against a plain split instead of the "
+                        "tools (use with --items scan,many)")
     parser.add_argument("--windows-build", default="build-win",
                         help="the Windows build folder (default: build-win)")
     args = parser.parse_args()
@@ -261,6 +265,19 @@ def make_work_folder(args):
             log(f"run folders not spread: {result.stderr.strip()}")
 
 
+def proof_costs(args, corpus_time, corpus_size):
+    """The --verify benchmark: its own table, for each item."""
+    lines = []
+    try:
+        for item in args.items:
+            log(f"{item.name}: plain split, --verify and --check")
+            lines += verify.run(args, item, fresh_copy, spawn, max(args.runs, 5))
+    finally:
+        shutil.rmtree(args.work, ignore_errors=True)
+    print(report.header(args, corpus_time, corpus_size))
+    print("\n".join(verify.HEADER + lines))
+
+
 def main():
     args = parse_args()
     wanted = args.tools.split(",")
@@ -272,6 +289,8 @@ def main():
     log(f"Corpus in {args.corpus}")
     corpus_time, corpus_size = build_corpus(args)
     make_work_folder(args)
+    if args.verify:
+        return proof_costs(args, corpus_time, corpus_size)
     table = {}
     window_lines = []
     try:

@@ -42,7 +42,11 @@ bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Optio
     app.set_help_flag(); // our own help text, below
     app.allow_extras();  // unknown options are reported in our words
     std::vector<std::string> paths;
+    std::string checksums;
     app.add_flag("-n,--dry-run", options.dryRun);
+    app.add_flag("--verify", options.verify);
+    app.add_flag("--check", options.check);
+    app.add_option("--checksums", checksums);
     app.add_flag("-q,--quiet", options.quiet);
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
@@ -61,6 +65,12 @@ bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Optio
         }
     }
     options.paths = argumentsOf(paths, arguments, texts);
+    if (!checksums.empty())
+        options.checksums = files::PathFromUtf8(checksums);
+    if (options.check && options.dryRun) {
+        error = "--check writes nothing already; it does not take --dry-run";
+        return false;
+    }
     if (options.paths.empty() && !options.help && !options.version) {
         error = "no file or folder given";
         return false;
@@ -75,12 +85,19 @@ std::string usageText() {
            "A PATH is a TIFF file, or a folder whose *.tif and *.tiff files are split.\n"
            "\n"
            "Options:\n"
-           "  -n, --dry-run  print the page files that would be written, write nothing\n"
-           "  -q, --quiet    print nothing but errors\n"
-           "  -h, --help     show this help\n"
-           "      --version  show the version\n"
+           "  -n, --dry-run       print the page files that would be written, write nothing\n"
+           "      --verify        read each page file back and compare it with its page\n"
+           "                      before it appears\n"
+           "      --check         write nothing: compare the page files there are with\n"
+           "                      their pages, each ok, missing or differs\n"
+           "      --checksums FILE  write the SHA-256 of each page file to FILE\n"
+           "                      (\"<sha256>  <path>\"); with --check, compare with FILE\n"
+           "  -q, --quiet         print nothing but errors\n"
+           "  -h, --help          show this help\n"
+           "      --version       show the version\n"
            "\n"
-           "Exit status: 0 every file split, 1 a file failed, 2 usage error, 130 interrupted.\n";
+           "Exit status: 0 every file split (or every page ok), 1 a file failed (or a page\n"
+           "is missing or differs), 2 usage error, 130 interrupted.\n";
 }
 
 std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,

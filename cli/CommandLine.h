@@ -9,6 +9,9 @@ namespace plexifold::cli {
 struct Options {
     std::vector<std::filesystem::path> paths;
     bool dryRun = false;
+    bool verify = false;             // read each page file back before it appears
+    bool check = false;              // compare the page files there are, write nothing
+    std::filesystem::path checksums; // the manifest to write, or with check to compare with
     bool quiet = false;
     bool help = false;
     bool version = false;

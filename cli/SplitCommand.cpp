@@ -1,10 +1,14 @@
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
+#include "CheckCommand.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "Manifest.h"
 #include "PageNaming.h"
 #include "PathText.h"
+#include "Report.h"
 #include "SplitBatch.h"
 #include "TerminalProgress.h"
 
@@ -13,26 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
 std::atomic<bool> g_stopRequested{false};
-
-void print(std::FILE* out, const std::string& text) {
-    std::fputs(text.c_str(), out);
-    std::fputc('\n', out);
-    std::fflush(out);
-}
-
-void reportFile(const fs::path& file, const std::string& reason) {
-    print(stderr,
-          "plexifold-split: " + files::Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
-}
-
-std::string counted(std::int64_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // Files named on the command line that were not there, beside the run's own totals.
 struct Totals {
@@ -40,20 +25,12 @@ struct Totals {
     std::size_t missing = 0;
 };
 
-// Silent stand-in for runs that show no progress line.
-class NoProgress : public SplitProgress {
-public:
-    void begin(std::int32_t) override {}
-    void page(const std::string&, std::int32_t) override {}
-    void end() override {}
-};
-
 // Shows the run on the terminal: a live line while a file is split, then what became of it.
 class TerminalObserver : public BatchObserver {
 public:
-    TerminalObserver(const Options& options, std::size_t fileCount)
+    TerminalObserver(const Options& options, std::size_t fileCount, Manifest* manifest)
         : m_options(options), m_terminal(stdout, fileCount),
-          m_live(!options.quiet && isTerminal(stdout)) {}
+          m_live(!options.quiet && isTerminal(stdout)), m_manifest(manifest) {}
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
         m_terminal.startFile(index, files::Utf8Of(FileTitleOf(path)));
@@ -61,6 +38,9 @@ public:
     }
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
         m_terminal.clear();
+        if (m_manifest)
+            for (const PageFileRecord& page : result.outcome.pages)
+                m_manifest->add(page.path, page.sha256);
         if (!result.stopped) // the file stopped is not reported, its pages are counted
             report(path, result);
     }
@@ -80,6 +60,7 @@ private:
     TerminalProgress m_terminal;
     NoProgress m_silent;
     bool m_live;
+    Manifest* m_manifest;
 };
 
 std::string summary(const Totals& totals, const BatchTotals& batch) {
@@ -92,13 +73,21 @@ std::string summary(const Totals& totals, const BatchTotals& batch) {
 }
 
 int splitAll(const std::vector<fs::path>& files, const Options& options, const Totals& totals) {
-    TerminalObserver observer(options, files.size());
-    const BatchTotals batch = SplitBatch(observer, &g_stopRequested).run(files);
+    std::optional<Manifest> manifest;
+    if (!options.checksums.empty())
+        manifest.emplace(options.checksums);
+    TerminalObserver observer(options, files.size(), manifest ? &*manifest : nullptr);
+    const SplitOptions split{.verify = options.verify, .checksums = manifest.has_value()};
+    const BatchTotals batch = SplitBatch(observer, &g_stopRequested, split).run(files);
+    std::string reason;
+    const bool listed = !manifest || manifest->write(reason);
+    if (!listed)
+        print(stderr, "plexifold-split: " + reason);
     if (!options.quiet)
         print(stdout, summary(totals, batch));
     if (batch.stopped)
         return kExitInterrupted;
-    return batch.failed + totals.missing > 0 ? kExitFailed : 0;
+    return batch.failed + totals.missing > 0 || !listed ? kExitFailed : 0;
 }
 
 int planAll(const std::vector<fs::path>& files, const Totals& totals) {
@@ -138,6 +127,8 @@ int runSplit(const std::vector<fs::path>& arguments) {
     const Totals totals{files.size() + missing.size(), missing.size()};
     for (const fs::path& path : missing)
         reportFile(path, "no such file or folder");
+    if (options.check)
+        return checkAll(files, options, missing.size(), g_stopRequested);
     return options.dryRun ? planAll(files, totals) : splitAll(files, options, totals);
 }
 

@@ -20,7 +20,7 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    /// The file, open for writing.
+    /// The file, open for writing and reading.
     const FileHandle& file() const;
     const std::filesystem::path& target() const { return m_target; }
 

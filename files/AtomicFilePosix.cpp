@@ -90,7 +90,7 @@ bool PosixFile::openUnnamed() {
         return false;
     int fd;
     do
-        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
         m_file = adopt(fd, Utf8Of(m_target));
@@ -108,7 +108,7 @@ void PosixFile::openNamed() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
         const int fd =
-            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_file = adopt(fd, Utf8Of(m_target));
             m_temporary = name;

@@ -59,6 +59,9 @@ public:
     /// Makes the file `size` bytes long; returns the error, 0 on success.
     int resize(std::uint64_t size) const;
 
+    /// A second handle on the same open file, for a reader of its own. Throws FileError.
+    FileHandle duplicate() const;
+
     /// Closes the file; returns 0 or the error closing reported.
     int close();
 

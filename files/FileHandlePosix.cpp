@@ -102,6 +102,13 @@ int FileHandle::resize(std::uint64_t size) const {
     return ::ftruncate(fdOf(m_native), static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
+FileHandle FileHandle::duplicate() const {
+    const int fd = ::fcntl(fdOf(m_native), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        throw FileError("cannot read " + m_path + ": " + std::strerror(errno));
+    return FileHandle(fd, m_path);
+}
+
 int FileHandle::close() {
     if (m_native == Closed)
         return 0;

@@ -98,6 +98,14 @@ int FileHandle::resize(std::uint64_t size) const {
     return 0;
 }
 
+FileHandle FileHandle::duplicate() const {
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handleOf(m_native), ::GetCurrentProcess(), &copy,
+                           0, FALSE, DUPLICATE_SAME_ACCESS))
+        failWith("cannot read", m_path, systemError(::GetLastError()));
+    return FileHandle(reinterpret_cast<std::intptr_t>(copy), m_path);
+}
+
 int FileHandle::close() {
     if (m_native == Closed)
         return 0;

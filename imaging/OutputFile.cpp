@@ -14,6 +14,7 @@ namespace {
 
 std::atomic<std::uint64_t> faultAfter{UINT64_MAX};
 std::atomic<int> faultError{0};
+std::atomic<std::uint64_t> corruptAt{UINT64_MAX};
 
 } // namespace
 
@@ -106,6 +107,7 @@ void OutputFile::finish(std::uint64_t size) {
             fail(error);
         m_end = size;
     }
+    corruptForTesting(size);
 }
 
 void OutputFile::failWritesForTesting(std::uint64_t afterBytes, int error) {
@@ -115,6 +117,25 @@ void OutputFile::failWritesForTesting(std::uint64_t afterBytes, int error) {
 
 void OutputFile::stopFailingWritesForTesting() {
     faultAfter = UINT64_MAX;
+}
+
+void OutputFile::corruptBlockForTesting(std::uint64_t offset) {
+    corruptAt = offset;
+}
+
+void OutputFile::corruptForTesting(std::uint64_t size) const {
+    constexpr std::uint64_t Block = 4096;
+    const std::uint64_t offset = corruptAt.load();
+    if (offset >= size)
+        return;
+    const std::uint64_t start = offset / Block * Block;
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min(Block, size - start)));
+    if (m_file.readUpTo(start, block.data(), block.size()) != block.size())
+        return;
+    for (std::uint8_t& byte : block)
+        byte ^= 0xff;
+    const Part part(block);
+    m_file.writeAt(start, std::span<const Part>(&part, 1));
 }
 
 // Writes all of up to two parts, one after the other from `offset`.

@@ -57,6 +57,10 @@ public:
     static void failWritesForTesting(std::uint64_t afterBytes, int error);
     static void stopFailingWritesForTesting();
 
+    /// Makes every OutputFile spoil, once the file is finished, the 4 KiB block of it that
+    /// holds byte `offset`: a disk that loses what it was given. UINT64_MAX stops it.
+    static void corruptBlockForTesting(std::uint64_t offset);
+
 private:
     using Part = std::span<const std::uint8_t>;
 
@@ -65,6 +69,7 @@ private:
     void wrote(std::uint64_t offset, std::uint64_t length);
     std::uint64_t allowance(std::uint64_t wanted) const;
     [[noreturn]] void fail(int error) const;
+    void corruptForTesting(std::uint64_t size) const;
 
     const files::FileHandle& m_file;
     std::string m_path;

@@ -2,8 +2,10 @@
 
 #include <new>
 
+#include "PageComparer.h"
 #include "PageWriter.h"
 #include "TiffSource.h"
+#include "WrittenPage.h"
 
 namespace plexifold::imaging {
 
@@ -45,14 +47,36 @@ PageImageDocument PageImageDocument::GetPage(std::int32_t index) const {
     return page;
 }
 
+namespace {
+
+void requireOnePage(std::int32_t count) {
+    if (count != 1)
+        throw TiffError(count == 0 ? "no file is loaded"
+                                   : "a document of several pages is saved page by page");
+}
+
+} // namespace
+
 std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
                                           std::vector<std::string>* warnings,
-                                          const std::atomic<bool>* stopRequested) const {
-    if (m_count != 1)
-        throw TiffError(m_count == 0 ? "no file is loaded"
-                                     : "a document of several pages is saved page by page");
+                                          const std::atomic<bool>* stopRequested,
+                                          const SaveChecks& checks) const {
+    requireOnePage(m_count);
     return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings,
-                            stopRequested);
+                            stopRequested, checks);
+}
+
+std::unique_ptr<WrittenPage> PageImageDocument::WriteFile(const std::filesystem::path& path,
+                                                          const std::atomic<bool>* stopRequested,
+                                                          const SaveChecks& checks) const {
+    requireOnePage(m_count);
+    return WrittenPage::write(*m_source, static_cast<std::size_t>(m_first), path, stopRequested,
+                              checks);
+}
+
+PageFileCheck PageImageDocument::CheckFile(const std::filesystem::path& path, bool digest) const {
+    requireOnePage(m_count);
+    return checkPageFile(*m_source, static_cast<std::size_t>(m_first), path, digest);
 }
 
 } // namespace plexifold::imaging

@@ -12,6 +12,21 @@
 namespace plexifold::imaging {
 
 class TiffSource;
+class WrittenPage;
+
+// What SaveFile does beyond writing, before the page file appears under its name.
+struct SaveChecks {
+    bool verify = false;           // read it back and compare it with the source's page
+    std::string* sha256 = nullptr; // when given, receives the page file's SHA-256
+};
+
+// How a page file that exists compares with the page it was split from.
+struct PageFileCheck {
+    enum State { Ok, Missing, Differs };
+    State state = Ok;
+    std::string difference; // Differs: the first difference, "page 3: strip 7 differs ..."
+    std::string sha256;     // of the page file as found, when asked for and it exists
+};
 
 // A TIFF file seen as a list of pages. Pages are copied into files of their own
 // structure for structure: image data, tags and private blobs move as raw bytes
@@ -43,9 +58,23 @@ public:
     /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
     /// A set `stopRequested` gives the page up between blocks of its data (a page of a
     /// few megabytes is copied whole): StopRequested is thrown and nothing is left.
+    /// With `checks.verify`, a page file that does not read back as the page fails with its
+    /// first difference and does not appear.
     std::uint64_t SaveFile(const std::filesystem::path& path,
                            std::vector<std::string>* warnings = nullptr,
-                           const std::atomic<bool>* stopRequested = nullptr) const;
+                           const std::atomic<bool>* stopRequested = nullptr,
+                           const SaveChecks& checks = {}) const;
+
+    /// SaveFile in two steps: writes the page file now; it appears under `path` when the
+    /// page returned is finished (see WrittenPage).
+    std::unique_ptr<WrittenPage> WriteFile(const std::filesystem::path& path,
+                                           const std::atomic<bool>* stopRequested = nullptr,
+                                           const SaveChecks& checks = {}) const;
+
+    /// Compares the page file at `path` with the one page held, as SaveFile's verify does,
+    /// writing nothing; `digest` adds the page file's SHA-256. Throws TiffError when the
+    /// page cannot be read from the source.
+    PageFileCheck CheckFile(const std::filesystem::path& path, bool digest = false) const;
 
     /// Why the last LoadFile failed; "" after a successful one.
     const std::string& errorText() const { return m_error; }

@@ -7,11 +7,14 @@
 #include "AtomicFile.h"
 #include "DataWalker.h"
 #include "OutputFile.h"
+#include "PageComparer.h"
 #include "PagePlanner.h"
 #include "PathText.h"
+#include "Sha256.h"
 #include "TiffError.h"
 #include "TiffReader.h"
 #include "TiffSource.h"
+#include "WrittenPage.h"
 
 namespace plexifold::imaging {
 
@@ -23,19 +26,52 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
                                std::vector<std::string>* warnings,
-                               const std::atomic<bool>* stopRequested) {
+                               const std::atomic<bool>* stopRequested, const SaveChecks& checks) {
+    return WrittenPage::write(source, page, target, stopRequested, checks)->finish(warnings);
+}
+
+namespace {
+
+PagePlan freshPlan(const TiffSource& source, std::size_t page) {
+    source.readAfresh();
+    return planPage(source, page);
+}
+
+} // namespace
+
+WrittenPage::WrittenPage(const TiffSource& source, std::size_t page,
+                         const std::filesystem::path& target,
+                         const std::atomic<bool>* stopRequested, const SaveChecks& checks)
+    : m_source(source), m_plan(freshPlan(source, page)),
+      m_share(source.outputBudget().take(m_plan.end, m_plan.context)), m_file(target),
+      m_checks(checks) {
+    OutputFile output(m_file.file(), files::Utf8Of(target));
+    PageWriter(source, m_plan, output, stopRequested).write();
+}
+
+std::unique_ptr<WrittenPage> WrittenPage::write(const TiffSource& source, std::size_t page,
+                                                const std::filesystem::path& target,
+                                                const std::atomic<bool>* stopRequested,
+                                                const SaveChecks& checks) {
     return withTiffErrors([&] {
-        source.readAfresh();
-        const PagePlan plan = planPage(source, page);
-        OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
-        files::AtomicFile file(target);
-        OutputFile output(file.file(), files::Utf8Of(target));
-        PageWriter(source, plan, output, stopRequested).write();
-        file.commit();
-        share.keep();
+        return std::unique_ptr<WrittenPage>(
+            new WrittenPage(source, page, target, stopRequested, checks));
+    });
+}
+
+std::uint64_t WrittenPage::finish(std::vector<std::string>* warnings) {
+    return withTiffErrors([&] {
+        if (m_checks.verify)
+            if (const std::string difference = compareWritten(m_source, m_plan, m_file.file());
+                !difference.empty())
+                throw TiffError(difference);
+        if (m_checks.sha256)
+            *m_checks.sha256 = files::Sha256::ofFile(m_file.file());
+        m_file.commit();
+        m_share.keep();
         if (warnings)
-            warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
-        return plan.end;
+            warnings->insert(warnings->end(), m_plan.warnings.begin(), m_plan.warnings.end());
+        return m_plan.end;
     });
 }
 

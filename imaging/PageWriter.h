@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "PageImageDocument.h"
 #include "PagePlan.h"
 #include "RangeCopier.h"
 
@@ -30,12 +31,14 @@ public:
     /// Plans page `page` (from 0) of `source` and writes it to `target` through a
     /// temporary file that replaces the target only when complete. Returns the size of
     /// the file written and, once it is written, appends the plan's warnings to
-    /// `warnings` (when given). Throws TiffError, and StopRequested when `stopRequested`
-    /// is set while the data is copied (see RangeCopier).
+    /// `warnings` (when given); `checks` are done before the file replaces the target.
+    /// Throws TiffError, and StopRequested when `stopRequested` is set while the data is
+    /// copied (see RangeCopier).
     static std::uint64_t save(const TiffSource& source, std::size_t page,
                               const std::filesystem::path& target,
                               std::vector<std::string>* warnings = nullptr,
-                              const std::atomic<bool>* stopRequested = nullptr);
+                              const std::atomic<bool>* stopRequested = nullptr,
+                              const SaveChecks& checks = {});
 
 private:
     void writeData();

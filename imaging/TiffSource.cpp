@@ -12,8 +12,11 @@ TiffSource::TiffSource(files::FileHandle file, std::uint64_t size)
       m_budget(TiffLimits::maxPageFileSize(size)) {}
 
 std::shared_ptr<const TiffSource> TiffSource::open(const std::filesystem::path& path) {
+    return withTiffErrors([&] { return open(files::FileHandle::openForReading(path)); });
+}
+
+std::shared_ptr<const TiffSource> TiffSource::open(files::FileHandle file) {
     return withTiffErrors([&] {
-        files::FileHandle file = files::FileHandle::openForReading(path);
         const std::uint64_t size = file.size();
         std::shared_ptr<TiffSource> source(new TiffSource(std::move(file), size));
         source->m_header = readHeader(source->m_file, size);

@@ -25,6 +25,9 @@ public:
     /// can act on when the file cannot be read, is not a TIFF file or has no page.
     static std::shared_ptr<const TiffSource> open(const std::filesystem::path& path);
 
+    /// Reads the TIFF file open in `file`, as open() does.
+    static std::shared_ptr<const TiffSource> open(files::FileHandle file);
+
     const files::FileHandle& file() const { return m_file; }
     std::uint64_t size() const { return m_size; }
     const TiffHeader& header() const { return m_header; }

@@ -61,7 +61,10 @@ void SplitBatch::ProcessFile(std::size_t index, const std::filesystem::path& pat
                              const FileSource& files, BatchTotals& totals) {
     SplitProgress& progress = m_observer.fileStarted(index, path);
     FileResult result;
-    result.ok = SplitFile(path, progress, &result.outcome, m_stopRequested, &files);
+    result.ok =
+        m_mode == Mode::Check
+            ? CheckFile(path, progress, result.outcome, m_stopRequested, m_options)
+            : SplitFile(path, progress, &result.outcome, m_stopRequested, &files, m_options);
     result.stopped = stopRequested();
     count(result, totals);
     m_observer.fileFinished(index, path, result);

@@ -62,13 +62,17 @@ public:
                               const FileResult& result) = 0;
 };
 
-/// Splits the files of a source one after the other with SplitFile. It never prints and
-/// never touches a window: the observer shows what it wants of the run. `stopRequested`
-/// is looked at before each file and, by the splitter, before each page.
+/// Splits the files of a source one after the other with SplitFile (or, to check page
+/// files already written, CheckFile). It never prints and never touches a window: the
+/// observer shows what it wants of the run. `stopRequested` is looked at before each file
+/// and, by the splitter, before each page.
 class SplitBatch {
 public:
-    SplitBatch(BatchObserver& observer, const std::atomic<bool>* stopRequested = nullptr)
-        : m_observer(observer), m_stopRequested(stopRequested) {}
+    enum class Mode { Split, Check };
+
+    SplitBatch(BatchObserver& observer, const std::atomic<bool>* stopRequested = nullptr,
+               const SplitOptions& options = {}, Mode mode = Mode::Split)
+        : m_observer(observer), m_stopRequested(stopRequested), m_options(options), m_mode(mode) {}
 
     BatchTotals run(FileSource& files);
     BatchTotals run(const std::vector<std::filesystem::path>& files);
@@ -81,6 +85,8 @@ private:
 
     BatchObserver& m_observer;
     const std::atomic<bool>* m_stopRequested;
+    SplitOptions m_options;
+    Mode m_mode;
 };
 
 } // namespace plexifold

@@ -2,123 +2,40 @@
 
 #include <exception>
 #include <new>
-#include <stdexcept>
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
-#include "PathText.h"
+#include "PageOutputs.h"
+#include "PageRun.h"
 
 namespace plexifold {
 namespace {
 
 using imaging::PageImageDocument;
 
-// Built by concatenation: a file name is never read as a pattern.
-std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
-    return "Processing " + files::Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) +
-           " from " + std::to_string(total) + ")";
-}
-
-// Beyond this many failed pages the reason only counts the rest.
-constexpr std::size_t kNamedFailures = 3;
-
-// "page 5 of 14 not written: strip 3 lies past the end of the file", from imaging's
-// "page 5: strip 3 lies past the end of the file" or any other reason.
-std::string pageFailure(std::int32_t page, std::int32_t total, const std::string& error) {
-    const std::string head = "page " + std::to_string(page);
-    const bool named = error.starts_with(head) && (error.compare(head.size(), 2, ": ") == 0 ||
-                                                   error.compare(head.size(), 2, " (") == 0);
-    return head + " of " + std::to_string(total) + " not written" +
-           (named ? error.substr(head.size()) : ": " + error);
-}
-
-std::string failureReason(const std::vector<std::string>& failures) {
-    std::string reason;
-    for (std::size_t i = 0; i < failures.size() && i < kNamedFailures; ++i)
-        reason += (i ? "; " : "") + failures[i];
-    if (failures.size() > kNamedFailures)
-        reason += "; and " + std::to_string(failures.size() - kNamedFailures) + " more";
-    return reason;
-}
-
-// A page file is named after its source's file title; a title longer than the system
-// allows for one gives none, and the page's name would lose its folder.
-constexpr const char* kNameTooLong = "its file name would be longer than the system allows";
-
-// Walks the pages of one loaded file. A page that cannot be written costs only itself:
-// the walk goes on with the next.
-class PageWalk {
-public:
-    PageWalk(const std::filesystem::path& path, const PageImageDocument& document,
-             SplitProgress& progress, SplitOutcome& outcome, const std::atomic<bool>* stopRequested,
-             const RunFiles* runFiles)
-        : m_path(path), m_document(document), m_total(document.PageCount()), m_progress(progress),
-          m_outcome(outcome), m_stopRequested(stopRequested), m_runFiles(runFiles) {}
-
-    bool run() {
-        m_progress.begin(m_total);
-        for (std::int32_t i = 0; i < m_total; ++i) {
-            if (stopRequested())
-                return stop("stopped before page " + std::to_string(i + 1));
-            m_progress.page(progressText(m_path, i + 1, m_total), i + 1);
-            if (!splitPage(i))
-                return stop("stopped in page " + std::to_string(i + 1) + ", which is not written");
-        }
-        m_progress.end();
-        m_outcome.reason = failureReason(m_failures);
-        return m_failures.empty();
-    }
-
-private:
-    bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
-
-    bool stop(const std::string& where) {
-        m_outcome.reason = m_failures.empty() ? where : failureReason(m_failures) + "; " + where;
-        return false;
-    }
-
-    // Writes one page, or notes why it cannot be written. False when it was given up on a
-    // stop request: it is neither written nor failed.
-    bool splitPage(std::int32_t index) {
-        std::vector<std::string> warnings;
-        std::uint64_t bytes = 0;
-        try {
-            if (FileTitleOf(m_path).empty())
-                throw std::length_error(kNameTooLong);
-            const std::filesystem::path target = PageFilePath(m_path, m_total, index + 1);
-            if (m_runFiles && m_runFiles->holds(target))
-                throw std::invalid_argument(files::Utf8Of(FileTitleOf(target)) +
-                                            " is one of the files being split");
-            bytes = m_document.GetPage(index).SaveFile(target, &warnings, m_stopRequested);
-        } catch (const imaging::StopRequested&) {
+bool runPages(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& result,
+              const std::atomic<bool>* stopRequested, const RunFiles* runFiles,
+              const SplitOptions& options, PageRun::Mode mode) {
+    result = {};
+    try {
+        PageImageDocument document;
+        if (!document.LoadFile(path)) {
+            result.reason = document.errorText();
             return false;
-        } catch (const std::bad_alloc&) {
-            return failed(index, "not enough memory to copy the page");
-        } catch (const std::exception& error) {
-            return failed(index, error.what());
         }
-        ++m_outcome.pagesWritten;
-        m_outcome.bytesWritten += bytes;
-        m_outcome.warnings.insert(m_outcome.warnings.end(), warnings.begin(), warnings.end());
-        m_progress.saved(index + 1, bytes);
-        return true;
+        if (document.PageCount() <= 0) {
+            result.reason = "the file has no pages";
+            return false;
+        }
+        return PageRun(path, document, progress, result, options, mode)
+            .run(stopRequested, runFiles);
+    } catch (const std::exception& error) {
+        result.reason = error.what();
+    } catch (...) {
+        result.reason = "unexpected failure";
     }
-
-    bool failed(std::int32_t index, const std::string& why) {
-        m_failures.push_back(pageFailure(index + 1, m_total, why));
-        ++m_outcome.pagesFailed;
-        return true;
-    }
-
-    const std::filesystem::path& m_path;
-    const PageImageDocument& m_document;
-    const std::int32_t m_total;
-    SplitProgress& m_progress;
-    SplitOutcome& m_outcome;
-    const std::atomic<bool>* m_stopRequested;
-    const RunFiles* m_runFiles;
-    std::vector<std::string> m_failures;
-};
+    return false;
+}
 
 } // namespace
 
@@ -133,7 +50,7 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
     }
     if (FileTitleOf(path).empty()) {
         if (reason)
-            *reason = std::string("the page files cannot be named: ") + kNameTooLong;
+            *reason = std::string("the page files cannot be named: ") + PageRun::NameTooLong;
         return false;
     }
     const std::int32_t total = document.PageCount();
@@ -143,27 +60,22 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
 }
 
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
-               const std::atomic<bool>* stopRequested, const RunFiles* runFiles) {
+               const std::atomic<bool>* stopRequested, const RunFiles* runFiles,
+               const SplitOptions& options) {
     SplitOutcome local;
-    SplitOutcome& result = outcome ? *outcome : local;
-    result = {};
-    try {
-        PageImageDocument document;
-        if (!document.LoadFile(path)) {
-            result.reason = document.errorText();
-            return false;
-        }
-        if (document.PageCount() <= 0) {
-            result.reason = "the file has no pages";
-            return false;
-        }
-        return PageWalk(path, document, progress, result, stopRequested, runFiles).run();
-    } catch (const std::exception& error) {
-        result.reason = error.what();
-    } catch (...) {
-        result.reason = "unexpected failure";
-    }
-    return false;
+    return runPages(path, progress, outcome ? *outcome : local, stopRequested, runFiles, options,
+                    PageRun::Mode::Split);
+}
+
+std::filesystem::path PagePathOf(const SplitOptions& options, const std::filesystem::path& source,
+                                 std::int32_t total, std::int32_t page) {
+    return options.names ? options.names->pagePath(source, total, page)
+                         : PageFilePath(source, total, page);
+}
+
+bool CheckFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& outcome,
+               const std::atomic<bool>* stopRequested, const SplitOptions& options) {
+    return runPages(path, progress, outcome, stopRequested, nullptr, options, PageRun::Mode::Check);
 }
 
 } // namespace plexifold

@@ -10,6 +10,26 @@
 
 namespace plexifold {
 
+class PageNames;
+
+// What a split does beyond writing the pages, and what it names them.
+struct SplitOptions {
+    bool verify = false;              // each page file is read back and compared before it appears
+    bool checksums = false;           // each page file's SHA-256 goes into its record
+    const PageNames* names = nullptr; // nullptr: today's names beside the source
+};
+
+// One page file of a source: written by SplitFile, or found by CheckFile.
+struct PageFileRecord {
+    enum State { Written, Ok, Missing, Differs };
+    std::int32_t page = 0; // from 1
+    std::filesystem::path path;
+    State state = Written;
+    std::uint64_t bytes = 0;
+    std::string sha256;     // with SplitOptions::checksums, of each page file there is
+    std::string difference; // Differs: the first difference, "page 3: strip 7 differs ..."
+};
+
 // What became of one file beyond the yes or no of SplitFile. Texts are UTF-8.
 struct SplitOutcome {
     std::string reason; // why the file failed; "" when it went through
@@ -17,6 +37,7 @@ struct SplitOutcome {
     std::int32_t pagesFailed = 0; // pages that could not be written
     std::uint64_t bytesWritten = 0;
     std::vector<std::string> warnings; // what was left out of pages that were written
+    std::vector<PageFileRecord> pages; // each page file written or checked, in page order
 };
 
 /// The files of a run, which a page file never replaces: a user's own "x_page_1.tif" is
@@ -38,7 +59,17 @@ public:
 /// leaves nothing behind. A page whose file would replace one that `runFiles` holds fails.
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress,
                SplitOutcome* outcome = nullptr, const std::atomic<bool>* stopRequested = nullptr,
-               const RunFiles* runFiles = nullptr);
+               const RunFiles* runFiles = nullptr, const SplitOptions& options = {});
+
+/// Writes nothing: finds each page file of `path` where SplitFile would write it and
+/// compares it with its page, into `outcome.pages`. True when the file was loaded and every
+/// page file is there and holds its page; a file that cannot be read fails with the reason.
+bool CheckFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& outcome,
+               const std::atomic<bool>* stopRequested = nullptr, const SplitOptions& options = {});
+
+/// Where SplitFile puts page `page` (from 1) of a `total`-page `source`.
+std::filesystem::path PagePathOf(const SplitOptions& options, const std::filesystem::path& source,
+                                 std::int32_t total, std::int32_t page);
 
 /// The page files that SplitFile would write for `path`, without writing any.
 /// False, with the reason, for a file that cannot be split.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Splits the fixture set with the Linux command line and, under Wine, with the Windows
-# one, and fails unless both exit alike and write byte-identical page files. Then runs
+# one, both with --verify and --checksums, and fails unless both exit alike and write
+# byte-identical page files and manifests, and their --check of them prints the same
+# (paths apart). Then runs
 # the Windows program on a folder named in other scripts and on a file deeper than 260
 # characters. The fixtures are the fuzz seed corpus (both byte orders, BigTIFF, EXIF,
 # GPS, ICC, XMP, SubIFDs, old-style JPEG, looping chains) and a file whose second page
@@ -40,8 +42,8 @@ run() { # run PROGRAM ARGS...: the exit status, stderr kept in $work/stderr
 failed=0
 cp -r "$work/fixtures" "$work/linux"
 cp -r "$work/fixtures" "$work/windows"
-linux_status=$(run "$linux" -q linux)
-windows_status=$(run wine "$windows" -q windows)
+linux_status=$(run "$linux" -q --verify --checksums linux/manifest-sha256.txt linux)
+windows_status=$(run wine "$windows" -q --verify --checksums windows/manifest-sha256.txt windows)
 echo "cross-check: $(ls "$work/fixtures" | wc -l) fixtures, $(ls "$work/linux" | wc -l) files" \
     "after the Linux run; exit status Linux $linux_status, Windows $windows_status"
 if [ "$linux_status" != "$windows_status" ]; then
@@ -50,6 +52,19 @@ if [ "$linux_status" != "$windows_status" ]; then
 fi
 if ! diff -r "$work/linux" "$work/windows" >&2; then
     echo "cross-check: the page files differ" >&2
+    failed=1
+fi
+
+# checked PROGRAM... FOLDER: what --check prints of FOLDER, paths from FOLDER on, and its status.
+checked() {
+    local folder=${*: -1} status=0
+    (cd "$work" && "${@:1:$#-1}" --check --checksums "$folder/manifest-sha256.txt" "$folder") \
+        >"$work/checked-$folder" 2>&1 || status=$?
+    tr -d '\r' <"$work/checked-$folder" | tr '\\' / | sed -E "s#[^ ]*$folder/##g" | sort
+    echo "exit status $status"
+}
+if ! diff <(checked "$linux" linux) <(checked wine "$windows" windows) >&2; then
+    echo "cross-check: --check of the page files prints differently" >&2
     failed=1
 fi
 

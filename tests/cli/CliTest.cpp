@@ -35,7 +35,7 @@ TEST(Cli, AnswersHelpVersionAndUsageErrors) {
     };
     for (const Case& c :
          {Case{{"--help"}, 0, "Usage: plexifold-split [options] PATH..."},
-          Case{{"-h", "x.tif"}, 0, "  -n, --dry-run  print the page files"},
+          Case{{"-h", "x.tif"}, 0, "  -n, --dry-run       print the page files"},
           Case{{"--version"}, 0, "plexifold-split 1.00\n"}, Case{{}, 2, "no file or folder given"},
           Case{{"--quiet", "-n"}, 2, "plexifold-split: no file or folder given\n"},
           Case{{"--frobnicate", "x.tif"}, 2, "unknown option '--frobnicate'"},

@@ -11,6 +11,7 @@ namespace plexifold::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
+using imaging::PageFileCheck;
 using imaging::PageImageDocument;
 using imaging::TiffError;
 
@@ -105,6 +106,10 @@ std::string checkPage(const PageImageDocument& document, std::int32_t index, con
         return "SaveFile counted " + std::to_string(written) + " bytes, the file holds " +
                std::to_string(fs::file_size(target));
     total += written;
+    // The read-back of --verify and --check agrees with the writer on every page it writes.
+    const PageFileCheck check = page.CheckFile(target);
+    if (check.state != PageFileCheck::Ok)
+        return "a saved page does not compare equal to its source: " + check.difference;
     return mode == CheckMode::SaveReload ? checkReload(target, folder) : std::string();
 }
 

@@ -82,7 +82,7 @@ TEST_P(HostileDocument, RefusedWithAReasonOrCopied) {
         if (c.fails(i + 1)) {
             expectFailure(document, i, output, i + 1 == c.failing ? c.reason : "");
         } else {
-            document.GetPage(i).SaveFile(output, &warnings);
+            document.GetPage(i).SaveFile(output, &warnings, nullptr, {.verify = true});
             expectWritten(source, i, output);
         }
     }

@@ -144,7 +144,8 @@ TEST_P(PageCopy, EachPageFileMatchesItsSourcePage) {
         SCOPED_TRACE("page " + std::to_string(i + 1));
         const std::string pagePath = folder.file("page" + std::to_string(i + 1) + ".tif");
         std::vector<std::string> warnings;
-        const std::uint64_t written = document.GetPage(i).SaveFile(pagePath, &warnings);
+        const std::uint64_t written =
+            document.GetPage(i).SaveFile(pagePath, &warnings, nullptr, {.verify = true});
         EXPECT_EQ(written, std::filesystem::file_size(pagePath));
         EXPECT_EQ(warnings, std::vector<std::string>{});
 

@@ -164,6 +164,32 @@ protected:
     PageImageDocument document;
 };
 
+// A disk that spoils a block of the page after taking it: only a read-back sees it.
+TEST(SaveFileVerify, ABlockSpoiledAfterItIsWrittenIsCaughtAndThePageDoesNotAppear) {
+    TempFolder folder;
+    writeFileBytes(folder.file("doc.tif"), directoryFirstPage());
+    PageImageDocument document;
+    ASSERT_TRUE(document.LoadFile(folder.file("doc.tif"))) << document.errorText();
+    OutputFile::corruptBlockForTesting(8192);
+    const Guard stop(nullptr, [](void*) { OutputFile::corruptBlockForTesting(UINT64_MAX); });
+
+    try {
+        document.GetPage(0).SaveFile(folder.file("verified.tif"), nullptr, nullptr,
+                                     {.verify = true});
+        ADD_FAILURE() << "the spoiled page was not caught";
+    } catch (const TiffError& error) {
+        EXPECT_TRUE(std::string(error.what())
+                        .starts_with("page 1: strip 1 differs from the "
+                                     "source at byte 8,"))
+            << error.what();
+    }
+    EXPECT_FALSE(fs::exists(folder.file("verified.tif")));
+    EXPECT_EQ(hiddenNames(folder.path()), std::vector<std::string>{});
+    document.GetPage(0).SaveFile(folder.file("unverified.tif"));
+    EXPECT_NE(readFileBytes(folder.file("unverified.tif"))[8192], directoryFirstPage()[8192])
+        << "the block was spoiled";
+}
+
 TEST_F(SaveFile, WritesANewFileOrReplacesOneWithUnnamedOrNamedFiles) {
     for (const bool named : {false, true})
         for (const bool existing : {false, true}) {

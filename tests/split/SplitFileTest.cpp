@@ -4,6 +4,7 @@
 
 #include "FileBytes.h"
 #include "GreyPages.h"
+#include "OutputFile.h"
 #include "PageNaming.h"
 #include "PathText.h"
 #include "RawTiff.h"
@@ -175,6 +176,39 @@ TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
     EXPECT_TRUE(outcome.reason.ends_with("; stopped before page 3")) << outcome.reason;
     EXPECT_EQ(progress.ends, 0);
     EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_2.tif"}));
+}
+
+// Pages of megabytes are checked on a second thread while the next is written (or checked):
+// what each page gives is still reported in page order.
+TEST_F(SplitFileTest, BigPagesAreVerifiedAndCheckedBesideTheNextInPageOrder) {
+    test::writeGreyPages(path("big.tif"), 4, 2048);
+    RecordingProgress progress;
+    SplitOutcome outcome;
+    imaging::OutputFile::corruptBlockForTesting(1 << 20);
+    EXPECT_FALSE(
+        SplitFile(path("big.tif"), progress, &outcome, nullptr, nullptr, {.verify = true}));
+    imaging::OutputFile::corruptBlockForTesting(UINT64_MAX);
+    EXPECT_TRUE(outcome.reason.starts_with("page 1 of 4 not written: strip 1 differs from the "
+                                           "source at byte "))
+        << outcome.reason;
+    EXPECT_NE(outcome.reason.find("; page 3 of 4 not written: strip 1 differs"), std::string::npos)
+        << outcome.reason;
+    EXPECT_EQ(entries(), std::vector<std::string>{"big.tif"});
+
+    ASSERT_TRUE(SplitFile(path("big.tif"), progress, &outcome, nullptr, nullptr,
+                          {.verify = true, .checksums = true}))
+        << outcome.reason;
+    SplitOutcome checked;
+    ASSERT_TRUE(CheckFile(path("big.tif"), progress, checked, nullptr, {.checksums = true}))
+        << checked.reason;
+    ASSERT_EQ(checked.pages.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(outcome.pages[i].page, static_cast<std::int32_t>(i + 1));
+        EXPECT_EQ(checked.pages[i].path, outcome.pages[i].path);
+        EXPECT_EQ(checked.pages[i].state, PageFileRecord::Ok);
+        EXPECT_EQ(checked.pages[i].sha256, outcome.pages[i].sha256);
+        EXPECT_EQ(outcome.pages[i].sha256.size(), 64u);
+    }
 }
 
 #ifndef _WIN32

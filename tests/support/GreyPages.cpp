@@ -8,8 +8,8 @@
 
 namespace plexifold::test {
 
-void writeGreyPages(const std::filesystem::path& path, int pageCount) {
-    constexpr std::uint32_t Side = 16;
+void writeGreyPages(const std::filesystem::path& path, int pageCount, std::uint32_t side) {
+    const std::uint32_t Side = side;
     RawTiff tiff;
     std::uint64_t next = 0;
     for (int page = pageCount; page >= 1; --page) {
