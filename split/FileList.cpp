@@ -44,6 +44,13 @@ void sortWithoutCase(std::vector<Listed>& listed) {
     });
 }
 
+void takeSorted(std::vector<Listed>& listed, std::vector<fs::path>& names) {
+    sortWithoutCase(listed);
+    names.clear();
+    for (Listed& entry : listed)
+        names.push_back(std::move(entry.name));
+}
+
 // The working folder, or "" when it has gone.
 fs::path workingFolder() {
     std::error_code error;
@@ -94,12 +101,24 @@ fs::path FileList::filePath(int index) const {
 }
 
 bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const {
-    const std::vector<std::u32string> patterns = foldedPatterns(m_pattern);
+    return ListFolder(folder, m_pattern, names);
+}
+
+bool ListFolder(const fs::path& folder, const std::string& pattern, std::vector<fs::path>& files,
+                std::vector<fs::path>* subfolders) {
+    const std::vector<std::u32string> patterns = foldedPatterns(pattern);
     std::vector<Listed> listed;
+    std::vector<Listed> folders;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code statusError;
-        if (isHidden(*it) || !it->is_regular_file(statusError))
+        if (isHidden(*it))
+            continue;
+        if (subfolders && it->is_directory(statusError) && !it->is_symlink(statusError)) {
+            folders.push_back({FoldedName(it->path().filename()), it->path().filename()});
+            continue;
+        }
+        if (!it->is_regular_file(statusError))
             continue;
         std::u32string folded = FoldedName(it->path().filename());
         if (std::ranges::any_of(patterns, [&](const auto& p) { return WildcardMatch(folded, p); }))
@@ -107,10 +126,9 @@ bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const 
     }
     if (error)
         return false;
-    sortWithoutCase(listed);
-    names.clear();
-    for (Listed& entry : listed)
-        names.push_back(std::move(entry.name));
+    takeSorted(listed, files);
+    if (subfolders)
+        takeSorted(folders, *subfolders);
     return true;
 }
 

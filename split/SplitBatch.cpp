@@ -1,41 +1,114 @@
 #include "SplitBatch.h"
 
-namespace plexifold {
+#include <algorithm>
+#include <thread>
 
-bool FileListSource::next(std::filesystem::path& path) {
+#include "PageNaming.h"
+
+namespace plexifold {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Absolute, without "." and ".." steps and without a separator at the end.
+fs::path comparable(const fs::path& path) {
+    std::error_code error;
+    fs::path result = fs::absolute(path.empty() ? fs::path(".") : path, error).lexically_normal();
+    if (!result.has_filename() && result != result.root_path())
+        result = result.parent_path();
+    return result;
+}
+
+} // namespace
+
+bool FileListSource::next(fs::path& path) {
     if (m_next >= m_files.size())
         return false;
     path = m_files[m_next++];
     return true;
 }
 
+bool SubfolderUnder(const fs::path& source, const fs::path& base, fs::path& subfolder,
+                    std::string& reason) {
+    const fs::path folder = comparable(source).parent_path();
+    const fs::path root = comparable(base);
+    const fs::path relative = folder.lexically_relative(root);
+    if (relative.empty() || *relative.begin() == "..") {
+        reason = "it lies outside its base folder " + Utf8Of(root);
+        return false;
+    }
+    subfolder = relative == "." ? fs::path() : relative;
+    return true;
+}
+
 BatchTotals SplitBatch::run(FileSource& files) {
     BatchTotals totals;
-    std::filesystem::path path;
-    while (!stopRequested() && files.next(path))
-        ProcessFile(totals.files++, path, totals);
+    const unsigned jobs = std::max(1u, m_settings.jobs);
+    if (jobs == 1) {
+        work(files, totals);
+    } else {
+        std::vector<std::jthread> workers;
+        for (unsigned i = 0; i < jobs; ++i)
+            workers.emplace_back([&] { work(files, totals); });
+    }
     totals.stopped = stopRequested();
     return totals;
 }
 
-BatchTotals SplitBatch::run(const std::vector<std::filesystem::path>& files) {
+BatchTotals SplitBatch::run(const std::vector<fs::path>& files) {
     FileListSource source(files);
     return run(source);
 }
 
-void SplitBatch::ProcessFile(std::size_t index, const std::filesystem::path& path,
-                             BatchTotals& totals) {
-    SplitProgress& progress = m_observer.fileStarted(index, path);
+void SplitBatch::work(FileSource& files, BatchTotals& totals) {
+    Entry entry;
+    while (take(files, entry, totals))
+        ProcessFile(entry, totals);
+}
+
+bool SplitBatch::take(FileSource& files, Entry& entry, BatchTotals& totals) {
+    const std::lock_guard lock(m_mutex);
+    if (stopRequested() || !files.next(entry.path))
+        return false;
+    entry.index = totals.files++;
+    entry.base = files.base();
+    entry.failure = files.failure();
+    return true;
+}
+
+void SplitBatch::ProcessFile(const Entry& entry, BatchTotals& totals) {
+    SplitProgress* progress = nullptr;
+    {
+        const std::lock_guard lock(m_mutex);
+        progress = &m_observer.fileStarted(entry.index, entry.path);
+    }
     FileResult result;
-    result.ok = SplitFile(path, progress, &result.outcome, m_stopRequested);
-    result.stopped = stopRequested();
+    result.ok = splitEntry(entry, *progress, result.outcome);
+    result.stopped = stopRequested() && !result.ok;
+    const std::lock_guard lock(m_mutex);
     count(result, totals);
-    m_observer.fileFinished(index, path, result);
+    m_observer.fileFinished(entry.index, entry.path, result);
+}
+
+bool SplitBatch::splitEntry(const Entry& entry, SplitProgress& progress,
+                            SplitOutcome& outcome) const {
+    if (!entry.failure.empty()) {
+        outcome.reason = entry.failure;
+        return false;
+    }
+    if (m_settings.split.outputRoot.empty())
+        return SplitFile(entry.path, progress, &outcome, m_stopRequested, m_settings.split);
+    SplitSettings settings = m_settings.split;
+    const fs::path& base = entry.base.empty() ? m_settings.base : entry.base;
+    if (!SubfolderUnder(entry.path, base, settings.outputSubfolder, outcome.reason))
+        return false;
+    return SplitFile(entry.path, progress, &outcome, m_stopRequested, settings);
 }
 
 void SplitBatch::count(const FileResult& result, BatchTotals& totals) const {
     totals.pagesWritten += result.outcome.pagesWritten;
     totals.bytesWritten += result.outcome.bytesWritten;
+    totals.pagesKept += result.outcome.pagesKept;
     if (result.stopped)
         return; // what the stop cut short is neither a failure nor done
     totals.pagesFailed += result.outcome.pagesFailed;

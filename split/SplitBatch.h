@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "SplitFile.h"
@@ -15,8 +17,14 @@ namespace plexifold {
 class FileSource {
 public:
     virtual ~FileSource() = default;
-    /// The next file into `path`; false when there are no more.
+    /// The next file into `path`; false when there are no more (and from then on).
     virtual bool next(std::filesystem::path& path) = 0;
+    /// The folder whose tree the last file handed out mirrors under an output folder;
+    /// "" for the run's own base.
+    virtual std::filesystem::path base() const { return {}; }
+    /// Why the last entry handed out cannot be split (a folder that cannot be read); ""
+    /// when it can.
+    virtual std::string failure() const { return {}; }
 };
 
 /// A source over a list held in memory.
@@ -34,6 +42,7 @@ private:
 struct FileResult {
     bool ok = false;      // what SplitFile returned
     bool stopped = false; // the stop came while the file was in work: its result is partial
+    bool output = false;  // a page file of another file of the run, left alone
     SplitOutcome outcome;
 };
 
@@ -43,39 +52,70 @@ struct BatchTotals {
     std::size_t failed = 0; // files tried that failed, not counting one cut short by the stop
     std::int64_t pagesWritten = 0;
     std::int64_t pagesFailed = 0; // pages that could not be written, as above
+    std::int64_t pagesKept = 0;   // page files there already, left alone
     std::uint64_t bytesWritten = 0;
     bool stopped = false; // the run was asked to stop
 };
 
-/// What a run tells the one who started it; called on the thread that runs the batch.
+/// What a run tells the one who started it. With one job it is called on the thread that
+/// runs the batch; with several, on the workers' threads, one call at a time.
 class BatchObserver {
 public:
     virtual ~BatchObserver() = default;
     /// File `index` (from 0, in the source's order) starts; the splitter reports its pages
-    /// to the progress returned, which must live until fileFinished.
+    /// to the progress returned, which must live until fileFinished. With several jobs, the
+    /// progress is called on the file's worker while other files are in work.
     virtual SplitProgress& fileStarted(std::size_t index, const std::filesystem::path& path) = 0;
     virtual void fileFinished(std::size_t index, const std::filesystem::path& path,
                               const FileResult& result) = 0;
 };
 
-/// Splits the files of a source one after the other with SplitFile. It never prints and
+/// How a run writes its pages.
+struct BatchSettings {
+    /// Where and how pages are written; with an output root, each file's pages go to its
+    /// folder's place under the root, relative to the source's base().
+    SplitSettings split;
+    /// The base of files whose source names none; "": the working folder.
+    std::filesystem::path base;
+    unsigned jobs = 1; // files split at once
+};
+
+/// Splits the files of a source with SplitFile, `jobs` at a time. It never prints and
 /// never touches a window: the observer shows what it wants of the run. `stopRequested`
 /// is looked at before each file and, by the splitter, before each page.
 class SplitBatch {
 public:
-    SplitBatch(BatchObserver& observer, const std::atomic<bool>* stopRequested = nullptr)
-        : m_observer(observer), m_stopRequested(stopRequested) {}
+    SplitBatch(BatchObserver& observer, const std::atomic<bool>* stopRequested = nullptr,
+               BatchSettings settings = {})
+        : m_observer(observer), m_stopRequested(stopRequested), m_settings(std::move(settings)) {}
 
     BatchTotals run(FileSource& files);
     BatchTotals run(const std::vector<std::filesystem::path>& files);
 
 private:
-    void ProcessFile(std::size_t index, const std::filesystem::path& path, BatchTotals& totals);
+    struct Entry {
+        std::size_t index = 0;
+        std::filesystem::path path;
+        std::filesystem::path base;
+        std::string failure;
+    };
+
+    void work(FileSource& files, BatchTotals& totals);
+    bool take(FileSource& files, Entry& entry, BatchTotals& totals);
+    void ProcessFile(const Entry& entry, BatchTotals& totals);
+    bool splitEntry(const Entry& entry, SplitProgress& progress, SplitOutcome& outcome) const;
     bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
     void count(const FileResult& result, BatchTotals& totals) const;
 
     BatchObserver& m_observer;
     const std::atomic<bool>* m_stopRequested;
+    BatchSettings m_settings;
+    std::mutex m_mutex; // the source, the totals and the observer, between workers
 };
+
+/// The folder of `source` relative to `base`, both taken as absolute; false, with `reason`
+/// set, when the source does not lie under the base.
+bool SubfolderUnder(const std::filesystem::path& source, const std::filesystem::path& base,
+                    std::filesystem::path& subfolder, std::string& reason);
 
 } // namespace plexifold

@@ -2,7 +2,10 @@
 
 #include <exception>
 #include <new>
+#include <optional>
+#include <stdexcept>
 
+#include "OutputFolder.h"
 #include "PageImageDocument.h"
 #include "PageNaming.h"
 
@@ -39,51 +42,130 @@ std::string failureReason(const std::vector<std::string>& failures) {
     return reason;
 }
 
-// Writes one page, or adds why it cannot be written to `failures`.
-void splitPage(const std::filesystem::path& path, const PageImageDocument& document,
-               std::int32_t index, SplitProgress& progress, SplitOutcome& outcome,
-               std::vector<std::string>& failures) {
-    const std::int32_t total = document.PageCount();
+// One file's split: the document, where its pages go and what became of them so far.
+struct FileSplit {
+    const std::filesystem::path& path;
+    const PageImageDocument& document;
+    const SplitSettings& settings;
+    SplitProgress& progress;
+    SplitOutcome& outcome;
+    std::vector<std::string> failures;
+    std::optional<std::string> folderError; // set once the folder was made or refused
+
+    std::filesystem::path pagePath(std::int32_t page) const {
+        const std::filesystem::path name = settings.name.fileName(path, document.PageCount(), page);
+        if (settings.outputRoot.empty())
+            return FolderOf(path).native() + name.native(); // as PageFilePath
+        return settings.outputRoot / settings.outputSubfolder / name;
+    }
+};
+
+// True when the page file is left as it is: kept, or failed because something is there.
+bool settleExisting(FileSplit& split, std::int32_t page, const std::filesystem::path& target) {
+    const bool underOutput = !split.settings.outputRoot.empty();
+    const ExistingFile existing = ExistingFileAt(target);
+    const IfExists rule = split.settings.ifExists;
+    std::string why;
+    if (existing.kind == ExistingFile::Link && underOutput)
+        why = Utf8Of(target) + " is a symbolic link";
+    else if (existing.kind == ExistingFile::None || rule == IfExists::Replace)
+        return false; // what cannot be replaced fails as it is written
+    else if (existing.kind != ExistingFile::Regular)
+        why = Utf8Of(target) + " is there and is not a file";
+    else if (rule == IfExists::Fail)
+        why = Utf8Of(target) + " is there already";
+    if (why.empty()) {
+        ++split.outcome.pagesKept;
+        split.outcome.pageFiles.push_back({page, target, existing.bytes, true});
+    } else {
+        ++split.outcome.pagesFailed;
+        split.failures.push_back(pageFailure(page, split.document.PageCount(), why));
+    }
+    return true;
+}
+
+// Makes the page files' folder under the output folder, once per file.
+void makeFolder(FileSplit& split) {
+    if (split.settings.outputRoot.empty() || split.settings.dryRun)
+        return;
+    if (!split.folderError) {
+        split.folderError.emplace();
+        try {
+            MakeOutputFolder(split.settings.outputRoot, split.settings.outputSubfolder);
+        } catch (const std::exception& error) {
+            *split.folderError = error.what();
+        }
+    }
+    if (!split.folderError->empty())
+        throw std::runtime_error(*split.folderError);
+}
+
+// Writes one page, or adds why it cannot be written to the failures.
+void splitPage(FileSplit& split, std::int32_t page) {
+    const std::int32_t total = split.document.PageCount();
     std::vector<std::string> warnings;
     std::uint64_t bytes = 0;
-    bool written = false;
+    const std::filesystem::path target = split.pagePath(page);
     try {
-        bytes = document.GetPage(index).SaveFile(PageFilePath(path, total, index + 1), &warnings);
-        written = true;
+        makeFolder(split);
+        if (settleExisting(split, page, target))
+            return;
+        if (!split.settings.dryRun)
+            bytes = split.document.GetPage(page - 1).SaveFile(target, &warnings);
     } catch (const std::bad_alloc&) {
-        failures.push_back(pageFailure(index + 1, total, "not enough memory to copy the page"));
+        split.failures.push_back(pageFailure(page, total, "not enough memory to copy the page"));
     } catch (const std::exception& error) {
-        failures.push_back(pageFailure(index + 1, total, error.what()));
+        split.failures.push_back(pageFailure(page, total, error.what()));
     }
-    if (!written) {
-        ++outcome.pagesFailed;
+    if (split.failures.size() > static_cast<std::size_t>(split.outcome.pagesFailed)) {
+        ++split.outcome.pagesFailed;
         return;
     }
-    ++outcome.pagesWritten;
-    outcome.bytesWritten += bytes;
-    outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
-    progress.saved(index + 1, bytes);
+    ++split.outcome.pagesWritten;
+    split.outcome.bytesWritten += bytes;
+    split.outcome.pageFiles.push_back({page, target, bytes, false});
+    split.outcome.warnings.insert(split.outcome.warnings.end(), warnings.begin(), warnings.end());
+    split.progress.saved(page, bytes);
 }
 
 // A page that cannot be written costs only itself: the walk goes on with the next.
-bool splitPages(const std::filesystem::path& path, const PageImageDocument& document,
-                SplitProgress& progress, SplitOutcome& outcome,
+bool splitPages(FileSplit& split, const std::vector<std::int32_t>& pages,
                 const std::atomic<bool>* stopRequested) {
-    const std::int32_t total = document.PageCount();
-    std::vector<std::string> failures;
-    progress.begin(total);
-    for (std::int32_t i = 0; i < total; ++i) {
+    const std::int32_t total = split.document.PageCount();
+    SplitOutcome& outcome = split.outcome;
+    split.progress.begin(total);
+    for (const std::int32_t page : pages) {
         if (stopRequested && stopRequested->load()) {
-            const std::string stop = "stopped before page " + std::to_string(i + 1);
-            outcome.reason = failures.empty() ? stop : failureReason(failures) + "; " + stop;
+            const std::string stop = "stopped before page " + std::to_string(page);
+            outcome.reason =
+                split.failures.empty() ? stop : failureReason(split.failures) + "; " + stop;
             return false;
         }
-        progress.page(progressText(path, i + 1, total), i + 1);
-        splitPage(path, document, i, progress, outcome, failures);
+        split.progress.page(progressText(split.path, page, total), page);
+        splitPage(split, page);
     }
-    progress.end();
-    outcome.reason = failureReason(failures);
-    return failures.empty();
+    split.progress.end();
+    outcome.reason = failureReason(split.failures);
+    return split.failures.empty();
+}
+
+bool splitDocument(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& result,
+                   const std::atomic<bool>* stopRequested, const SplitSettings& settings) {
+    PageImageDocument document;
+    if (!document.LoadFile(path)) {
+        result.reason = document.errorText();
+        return false;
+    }
+    result.pageCount = document.PageCount();
+    if (result.pageCount <= 0) {
+        result.reason = "the file has no pages";
+        return false;
+    }
+    std::vector<std::int32_t> pages;
+    if (!settings.pages.resolve(result.pageCount, pages, result.reason))
+        return false;
+    FileSplit split{path, document, settings, progress, result, {}, {}};
+    return splitPages(split, pages, stopRequested);
 }
 
 } // namespace
@@ -104,21 +186,12 @@ bool PlanPageFiles(const std::filesystem::path& path, std::vector<std::filesyste
 }
 
 bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome* outcome,
-               const std::atomic<bool>* stopRequested) {
+               const std::atomic<bool>* stopRequested, const SplitSettings& settings) {
     SplitOutcome local;
     SplitOutcome& result = outcome ? *outcome : local;
     result = {};
     try {
-        PageImageDocument document;
-        if (!document.LoadFile(path)) {
-            result.reason = document.errorText();
-            return false;
-        }
-        if (document.PageCount() <= 0) {
-            result.reason = "the file has no pages";
-            return false;
-        }
-        return splitPages(path, document, progress, result, stopRequested);
+        return splitDocument(path, progress, result, stopRequested, settings);
     } catch (const std::exception& error) {
         result.reason = error.what();
     } catch (...) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "NameTemplate.h"
 #include "PageNaming.h"
 
 using namespace plexifold;
@@ -86,6 +87,45 @@ TEST(PageFilePath, BuildsEachPageName) {
              Case{"/web/a%2Fb.tif", 12, 3, "/web/a%2Fb_page_03.tif"},
          })
         EXPECT_EQ(Utf8Of(PageFilePath(PathFromUtf8(c.path), c.total, c.page)), c.name);
+}
+
+} // namespace
+
+namespace {
+
+// The default gives today's names; a template needs {page} and no folder.
+TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
+    struct Case {
+        const char* text; // nullptr: the default
+        const char* source;
+        std::int32_t total;
+        std::int32_t page;
+        const char* name; // nullptr: a usage error
+    };
+    for (const Case& c : {
+             Case{nullptr, "/s/a.b.tiff", 3, 1, "a_page_1.b.tiff"},
+             Case{nullptr, "/s/doc.tif", 12, 3, "doc_page_03.tif"},
+             Case{nullptr, "/s/scan", 100, 7, "scan_page_007"},
+             Case{nullptr, "/s/日本.TIFF", 9, 9, "日本_page_9.TIFF"},
+             Case{"{stem}-{page}of{pages}.{ext}", "/s/fax.tif", 10, 2, "fax-02of10.tif"},
+             Case{"p{page}.{ext}", "/s/x", 2, 1, "p1"},
+             Case{"{stem}{ext}{page}", "/s/a.tif", 1, 1, "atif1"},
+             Case{"{stem}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"sub/{page}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"sub\\{page}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"{page}{nope}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"{page", "/s/a.tif", 1, 1, nullptr},
+         }) {
+        std::string error;
+        const std::optional<NameTemplate> name =
+            c.text ? NameTemplate::parse(c.text, error) : NameTemplate();
+        ASSERT_EQ(name.has_value(), c.name != nullptr) << (c.text ? c.text : "default");
+        if (name) {
+            EXPECT_EQ(Utf8Of(name->fileName(PathFromUtf8(c.source), c.total, c.page)), c.name);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
 }
 
 } // namespace
