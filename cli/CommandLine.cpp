@@ -2,23 +2,77 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <map>
 
-#include "FileList.h"
 #include "PageNaming.h"
 
 namespace plexifold::cli {
+namespace {
+
+// What the options take as text, read into their types once CLI11 is done.
+struct Texts {
+    std::vector<std::string> paths;
+    std::string outputDir;
+    std::string base;
+    std::string shard;
+    std::string pages;
+    std::string name;
+};
+
+void addOptions(CLI::App& app, Options& options, Texts& texts) {
+    app.add_flag("-n,--dry-run", options.dryRun);
+    app.add_flag("-q,--quiet", options.quiet);
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
+    app.add_flag("--json", options.json);
+    app.add_flag("-r,--recursive", options.recursive);
+    app.add_option("--files-from", options.filesFrom);
+    app.add_flag("-0,--null", options.nullSeparated);
+    app.add_option("--shard", texts.shard);
+    app.add_option("-o,--output-dir", texts.outputDir);
+    app.add_option("--base", texts.base);
+    const std::map<std::string, IfExists> rules{
+        {"replace", IfExists::Replace}, {"skip", IfExists::Skip}, {"fail", IfExists::Fail}};
+    app.add_option("--if-exists", options.split.ifExists)
+        ->transform(CLI::CheckedTransformer(rules, CLI::ignore_case));
+    app.add_option("--pages", texts.pages);
+    app.add_option("--name", texts.name);
+    app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1u, 256u));
+    app.add_option("paths", texts.paths);
+}
+
+// The option texts in their types; false, with `error` set, for one that does not read.
+bool readTexts(const Texts& texts, Options& options, std::string& error) {
+    std::ranges::transform(texts.paths, std::back_inserter(options.paths), PathFromUtf8);
+    options.split.outputRoot = PathFromUtf8(texts.outputDir);
+    options.base = PathFromUtf8(texts.base);
+    options.split.dryRun = options.dryRun;
+    if (!texts.shard.empty() && !options.shard.parse(texts.shard, error))
+        return false;
+    if (!texts.pages.empty() && !options.split.pages.parse(texts.pages, error))
+        return false;
+    if (!texts.name.empty()) {
+        const std::optional<NameTemplate> name = NameTemplate::parse(texts.name, error);
+        if (!name)
+            return false;
+        options.split.name = *name;
+    }
+    if (options.nullSeparated && options.filesFrom.empty()) {
+        error = "-0, --null goes with --files-from";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error) {
     CLI::App app;
     app.set_help_flag(); // our own help text, below
     app.allow_extras();  // unknown options are reported in our words
-    std::vector<std::string> paths;
-    app.add_flag("-n,--dry-run", options.dryRun);
-    app.add_flag("-q,--quiet", options.quiet);
-    app.add_flag("-h,--help", options.help);
-    app.add_flag("--version", options.version);
-    app.add_option("paths", paths);
+    Texts texts;
+    addOptions(app, options, texts);
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);
@@ -32,8 +86,9 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    std::ranges::transform(paths, std::back_inserter(options.paths), PathFromUtf8);
-    if (options.paths.empty() && !options.help && !options.version) {
+    if (!readTexts(texts, options, error))
+        return false;
+    if (options.paths.empty() && options.filesFrom.empty() && !options.help && !options.version) {
         error = "no file or folder given";
         return false;
     }
@@ -52,27 +107,25 @@ std::string usageText() {
            "  -h, --help     show this help\n"
            "      --version  show the version\n"
            "\n"
-           "Exit status: 0 every file split, 1 a file failed, 2 usage error, 130 interrupted.\n";
-}
-
-std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
-                                               std::vector<std::filesystem::path>& missing) {
-    std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& path : paths) {
-        std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            FileList list;
-            list.setPath(path);
-            list.setPattern("*.tif;*.tiff");
-            for (int i = 0; i < list.count(); ++i)
-                files.push_back(list.filePath(i));
-        } else if (std::filesystem::exists(path, error)) {
-            files.push_back(path);
-        } else {
-            missing.push_back(path);
-        }
-    }
-    return files;
+           "Inputs:\n"
+           "  -r, --recursive       folders with their subfolders, depth first\n"
+           "      --files-from FILE the paths of FILE, one a line ('-': standard input)\n"
+           "  -0, --null            --files-from's paths end in NUL, not a new line\n"
+           "      --shard K/N       only the paths whose FNV-1a 64 hash modulo N is K\n"
+           "\n"
+           "Outputs:\n"
+           "  -o, --output-dir DIR  pages under DIR, in the sources' folders relative to\n"
+           "                        the folder given or to --base\n"
+           "      --base DIR        what listed and given files mirror (default: .)\n"
+           "      --if-exists RULE  replace (default), skip or fail a page file there\n"
+           "      --pages LIST      only these pages, as in 1-3,7,-1 (-1: the last)\n"
+           "      --name TEMPLATE   page file names from {stem} {page} {pages} {ext}\n"
+           "                        (default {stem}_page_{page}.{ext})\n"
+           "  -j, --jobs N          split N files at once (default 1)\n"
+           "      --json            results as JSON Lines on standard output\n"
+           "\n"
+           "Exit status: 0 every file split or skipped, 1 a file failed, 2 usage error,\n"
+           "130 interrupted, 143 terminated.\n";
 }
 
 } // namespace plexifold::cli

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "Shard.h"
+#include "SplitFile.h"
+
 namespace plexifold::cli {
 
 struct Options {
@@ -12,6 +15,14 @@ struct Options {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    bool json = false;      // results as JSON Lines on stdout, messages on stderr
+    bool recursive = false; // folders with their subfolders
+    std::string filesFrom;  // a list of paths, "-" for stdin; "" none
+    bool nullSeparated = false;
+    Shard shard;
+    std::filesystem::path base; // what file paths mirror under outputDir; "": working folder
+    unsigned jobs = 1;
+    SplitSettings split; // outputRoot, name, pages, ifExists, dryRun
 };
 
 /// Reads the arguments after the program name (UTF-8). False, with `error` set, on a
@@ -21,10 +32,5 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
 
 /// The text --help prints.
 std::string usageText();
-
-/// The files named by `paths`: a file as given, a folder's "*.tif;*.tiff" files as
-/// the window lists them. A path that is neither goes to `missing`.
-std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
-                                               std::vector<std::filesystem::path>& missing);
 
 } // namespace plexifold::cli

@@ -1,8 +1,12 @@
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <exception>
 
 #include "CommandLine.h"
 #include "Console.h"
+#include "Inputs.h"
+#include "JsonReport.h"
 #include "PageNaming.h"
 #include "SplitBatch.h"
 #include "TerminalProgress.h"
@@ -14,7 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
 
 std::atomic<bool> g_stopRequested{false};
 
@@ -32,12 +35,6 @@ std::string counted(std::int64_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// Files named on the command line that were not there, beside the run's own totals.
-struct Totals {
-    std::size_t files = 0;
-    std::size_t missing = 0;
-};
-
 // Silent stand-in for runs that show no progress line.
 class NoProgress : public SplitProgress {
 public:
@@ -46,12 +43,14 @@ public:
     void end() override {}
 };
 
-// Shows the run on the terminal: a live line while a file is split, then what became of it.
-class TerminalObserver : public BatchObserver {
+// Shows the run: a live line on a terminal while a file is split, then what became of it,
+// as text or as a JSON record. Messages go to stderr; with --json, the progress line too.
+class RunObserver : public BatchObserver {
 public:
-    TerminalObserver(const Options& options, std::size_t fileCount)
-        : m_options(options), m_terminal(stdout, fileCount),
-          m_live(!options.quiet && isTerminal(stdout)) {}
+    explicit RunObserver(const Options& options)
+        : m_options(options), m_lineStream(options.json ? stderr : stdout),
+          m_terminal(m_lineStream, 0),
+          m_live(!options.quiet && options.jobs == 1 && isTerminal(m_lineStream)) {}
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
         m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
@@ -59,9 +58,14 @@ public:
     }
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
         m_terminal.clear();
+        const std::string status = StatusOf(result);
+        m_counts.add(status);
+        if (m_options.json)
+            print(stdout, FileRecord(path, result));
         if (!result.stopped) // the file stopped is not reported, its pages are counted
             report(path, result);
     }
+    const StatusCounts& counts() const { return m_counts; }
 
 private:
     void report(const fs::path& file, const FileResult& result) const {
@@ -69,55 +73,48 @@ private:
             reportFile(file, warning);
         if (!result.ok)
             reportFile(file, result.outcome.reason);
-        else if (!m_options.quiet && !isTerminal(stdout))
+        else if (m_options.dryRun && !m_options.json)
+            for (const PageFile& page : result.outcome.pageFiles)
+                print(stdout, Utf8Of(page.path));
+        else if (!m_options.quiet && !m_options.json && !m_options.dryRun && !isTerminal(stdout))
             print(stdout,
                   Utf8Of(file) + ": " + counted(result.outcome.pagesWritten, "page", "pages"));
     }
 
     const Options& m_options;
+    std::FILE* m_lineStream;
     TerminalProgress m_terminal;
     NoProgress m_silent;
     bool m_live;
+    StatusCounts m_counts;
 };
 
-std::string summary(const Totals& totals, const BatchTotals& batch) {
-    std::string text = counted(static_cast<std::int64_t>(totals.files), "file", "files") + ", " +
+std::string summary(const BatchTotals& batch) {
+    std::string text = counted(static_cast<std::int64_t>(batch.files), "file", "files") + ", " +
                        counted(batch.pagesWritten, "page", "pages") + " written, ";
+    if (batch.pagesKept > 0)
+        text += counted(batch.pagesKept, "page", "pages") + " kept, ";
     if (batch.pagesFailed > 0)
         text += counted(batch.pagesFailed, "page", "pages") + " not written, ";
-    return text + std::to_string(batch.failed + totals.missing) + " failed" +
-           (batch.stopped ? ", interrupted" : "");
+    return text + std::to_string(batch.failed) + " failed" + (batch.stopped ? ", interrupted" : "");
 }
 
-int splitAll(const std::vector<fs::path>& files, const Options& options, const Totals& totals) {
-    TerminalObserver observer(options, files.size());
-    const BatchTotals batch = SplitBatch(observer, &g_stopRequested).run(files);
-    if (!options.quiet)
-        print(stdout, summary(totals, batch));
+int splitAll(FileSource& files, const Options& options) {
+    const auto start = std::chrono::steady_clock::now();
+    RunObserver observer(options);
+    BatchSettings settings{options.split, options.base, options.jobs};
+    const BatchTotals batch = SplitBatch(observer, &g_stopRequested, settings).run(files);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    if (options.json)
+        print(stdout, SummaryRecord(observer.counts(), batch, seconds.count()));
+    if (!options.quiet && !options.dryRun)
+        print(options.json ? stderr : stdout, summary(batch));
     if (batch.stopped)
-        return kExitInterrupted;
-    return batch.failed + totals.missing > 0 ? kExitFailed : 0;
+        return stopExitStatus();
+    return batch.failed > 0 ? kExitFailed : 0;
 }
 
-int planAll(const std::vector<fs::path>& files, const Totals& totals) {
-    std::size_t failed = totals.missing;
-    for (const fs::path& file : files) {
-        std::vector<fs::path> pages;
-        std::string reason;
-        if (!PlanPageFiles(file, pages, &reason)) {
-            ++failed;
-            reportFile(file, reason);
-            continue;
-        }
-        for (const fs::path& page : pages)
-            print(stdout, Utf8Of(page));
-    }
-    return failed > 0 ? kExitFailed : 0;
-}
-
-} // namespace
-
-int runSplit(const std::vector<std::string>& arguments) {
+int run(const std::vector<std::string>& arguments) {
     Options options;
     std::string error;
     if (!parseCommandLine(arguments, options, error)) {
@@ -129,14 +126,28 @@ int runSplit(const std::vector<std::string>& arguments) {
                    stdout);
         return 0;
     }
-
     installStopHandler(g_stopRequested);
-    std::vector<fs::path> missing;
-    const std::vector<fs::path> files = expandPaths(options.paths, missing);
-    const Totals totals{files.size() + missing.size(), missing.size()};
-    for (const fs::path& path : missing)
-        reportFile(path, "no such file or folder");
-    return options.dryRun ? planAll(files, totals) : splitAll(files, options, totals);
+    Inputs inputs;
+    if (!inputs.open(options, error)) {
+        print(stderr, "plexifold-split: " + error);
+        return kExitUsage;
+    }
+    if (options.json)
+        useBinaryOutput();
+    return splitAll(inputs.source(), options);
+}
+
+} // namespace
+
+int runSplit(const std::vector<std::string>& arguments) {
+    try {
+        return run(arguments);
+    } catch (const std::exception& failure) { // never the 255 that stops xargs
+        print(stderr, std::string("plexifold-split: ") + failure.what());
+    } catch (...) {
+        print(stderr, "plexifold-split: unexpected failure");
+    }
+    return kExitFailed;
 }
 
 } // namespace plexifold::cli

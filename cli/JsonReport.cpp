@@ -1,0 +1,115 @@
+#include "JsonReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include "PageNaming.h"
+
+namespace plexifold::cli {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+constexpr int kSchema = 1;
+
+bool isUtf8(const std::string& text) {
+    try {
+        (void)json(text).dump();
+        return true;
+    } catch (const json::type_error&) {
+        return false;
+    }
+}
+
+std::string base64(const std::string& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        for (std::size_t k = 0; k < 4; ++k)
+            text += k <= bytes.size() - i ? digits[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return text;
+}
+
+// A path as "path" (invalid bytes shown as U+FFFD) and, when its bytes are not UTF-8, the
+// bytes themselves in base64 as "path_bytes".
+void putPath(json& record, const std::string& key, const std::filesystem::path& path) {
+    const std::string text = Utf8Of(path);
+    record[key] = text;
+    if (!isUtf8(text))
+        record[key + "_bytes"] = base64(text);
+}
+
+std::string line(const json& record) {
+    return record.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace
+
+std::string StatusOf(const FileResult& result) {
+    if (result.output)
+        return "output";
+    if (result.stopped)
+        return "partial";
+    if (!result.ok)
+        return "failed";
+    const SplitOutcome& outcome = result.outcome;
+    return outcome.pagesWritten == 0 && outcome.pagesKept > 0 ? "skipped" : "split";
+}
+
+void StatusCounts::add(const std::string& status) {
+    if (status == "split")
+        ++split;
+    else if (status == "partial")
+        ++partial;
+    else if (status == "skipped")
+        ++skipped;
+    else if (status == "failed")
+        ++failed;
+    else
+        ++output;
+}
+
+std::string FileRecord(const std::filesystem::path& path, const FileResult& result) {
+    const SplitOutcome& outcome = result.outcome;
+    json record{{"schema", kSchema}, {"type", "file"}};
+    putPath(record, "path", path);
+    record["status"] = StatusOf(result);
+    record["pages"] = outcome.pageCount;
+    json files = json::array();
+    for (const PageFile& page : outcome.pageFiles) {
+        json file{{"page", page.page}};
+        putPath(file, "path", page.path);
+        file["bytes"] = page.bytes;
+        file["kept"] = page.kept;
+        files.push_back(std::move(file));
+    }
+    record["files"] = std::move(files);
+    record["warnings"] = outcome.warnings;
+    record["reason"] = outcome.reason.empty() ? json(nullptr) : json(outcome.reason);
+    return line(record);
+}
+
+std::string SummaryRecord(const StatusCounts& counts, const BatchTotals& totals, double seconds) {
+    const json record{{"schema", kSchema},
+                      {"type", "summary"},
+                      {"files", totals.files},
+                      {"split", counts.split},
+                      {"partial", counts.partial},
+                      {"skipped", counts.skipped},
+                      {"failed", counts.failed},
+                      {"output", counts.output},
+                      {"pages_written", totals.pagesWritten},
+                      {"pages_kept", totals.pagesKept},
+                      {"pages_failed", totals.pagesFailed},
+                      {"bytes", totals.bytesWritten},
+                      {"seconds", seconds},
+                      {"stopped", totals.stopped}};
+    return line(record);
+}
+
+} // namespace plexifold::cli
