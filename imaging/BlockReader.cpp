@@ -7,7 +7,7 @@
 
 namespace plexifold::imaging {
 
-BlockReader::BlockReader(const FileHandle& file, std::uint64_t fileSize)
+BlockReader::BlockReader(const files::FileHandle& file, std::uint64_t fileSize)
     : m_file(file), m_size(fileSize) {}
 
 bool BlockReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t length) {

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-namespace plexifold::imaging {
-
+namespace plexifold::files {
 class FileHandle;
+}
+
+namespace plexifold::imaging {
 
 // Small reads served from a few cached 4 KiB blocks, so that a directory, the values
 // beside it and the next directory of a chain cost one system call instead of one each.
@@ -17,9 +19,9 @@ public:
     static constexpr std::size_t BlockSize = 4096;
     static constexpr std::size_t BlockCount = 16;
 
-    BlockReader(const FileHandle& file, std::uint64_t fileSize);
+    BlockReader(const files::FileHandle& file, std::uint64_t fileSize);
 
-    const FileHandle& file() const { return m_file; }
+    const files::FileHandle& file() const { return m_file; }
     std::uint64_t fileSize() const { return m_size; }
 
     /// Copies `length` bytes at `offset` into `out`. False when they lie past the end of
@@ -37,7 +39,7 @@ private:
 
     const Block* load(std::uint64_t index);
 
-    const FileHandle& m_file;
+    const files::FileHandle& m_file;
     std::uint64_t m_size;
     std::array<Block, BlockCount> m_blocks;
     std::size_t m_nextVictim = 0;

@@ -17,7 +17,7 @@ std::atomic<int> faultError{0};
 
 } // namespace
 
-OutputFile::OutputFile(const FileHandle& file, std::string path)
+OutputFile::OutputFile(const files::FileHandle& file, std::string path)
     : m_file(file), m_path(std::move(path)) {}
 
 void OutputFile::stageHead(std::uint64_t size) {
@@ -66,7 +66,7 @@ void OutputFile::write(std::uint64_t offset, const void* data, std::size_t lengt
     }
 }
 
-std::optional<std::uint64_t> OutputFile::copyFrom(const FileHandle& source,
+std::optional<std::uint64_t> OutputFile::copyFrom(const files::FileHandle& source,
                                                   std::uint64_t sourceOffset, std::uint64_t offset,
                                                   std::uint64_t length) {
     if (offset < m_head.size())
@@ -134,7 +134,8 @@ void OutputFile::writeNow(std::uint64_t offset, Part* parts, int count) {
                 static_cast<std::size_t>(std::min<std::uint64_t>(parts[used].size(), room)));
             room -= allowed[used].size();
         }
-        const IoResult result = m_file.writeAt(offset, {allowed, static_cast<std::size_t>(used)});
+        const files::IoResult result =
+            m_file.writeAt(offset, {allowed, static_cast<std::size_t>(used)});
         if (result.error != 0)
             fail(result.error);
         wrote(offset, result.bytes);
@@ -177,7 +178,7 @@ std::uint64_t OutputFile::allowance(std::uint64_t wanted) const {
 }
 
 void OutputFile::fail(int error) const {
-    throw TiffError("cannot write " + m_path + ": " + FileHandle::errorText(error));
+    throw TiffError("cannot write " + m_path + ": " + files::FileHandle::errorText(error));
 }
 
 } // namespace plexifold::imaging

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-namespace plexifold::imaging {
-
+namespace plexifold::files {
 class FileHandle;
+}
+
+namespace plexifold::imaging {
 
 // The one way bytes reach a page file: positioned writes, kernel copies from the source
 // and the final size. Every failure becomes TiffError("cannot write PATH: reason"), PATH
@@ -26,7 +28,7 @@ public:
     static constexpr std::uint64_t MaxHeadSize = 1024 * 1024;
 
     /// `file` must be a new, empty file open for writing.
-    OutputFile(const FileHandle& file, std::string path);
+    OutputFile(const files::FileHandle& file, std::string path);
 
     /// Stages bytes [0, size) in memory, when size is at most MaxHeadSize. Call before
     /// anything is written.
@@ -44,8 +46,9 @@ public:
     /// system. Returns how many were copied (0: the source ended there), or
     /// nothing when the system cannot copy between these two files. The bytes must not
     /// lie in the staged head.
-    std::optional<std::uint64_t> copyFrom(const FileHandle& source, std::uint64_t sourceOffset,
-                                          std::uint64_t offset, std::uint64_t length);
+    std::optional<std::uint64_t> copyFrom(const files::FileHandle& source,
+                                          std::uint64_t sourceOffset, std::uint64_t offset,
+                                          std::uint64_t length);
 
     /// Writes what is staged and makes the file `size` bytes long.
     void finish(std::uint64_t size);
@@ -63,7 +66,7 @@ private:
     std::uint64_t allowance(std::uint64_t wanted) const;
     [[noreturn]] void fail(int error) const;
 
-    const FileHandle& m_file;
+    const files::FileHandle& m_file;
     std::string m_path;
     std::uint64_t m_written = 0;
     std::uint64_t m_end = 0; // the end of the bytes written or staged so far

@@ -20,17 +20,19 @@ PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFil
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
                                std::vector<std::string>* warnings) {
-    source.readAfresh();
-    const PagePlan plan = planPage(source, page);
-    OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
-    AtomicFile file(target);
-    OutputFile output(file.file(), pathText(target));
-    PageWriter(source, plan, output).write();
-    file.commit();
-    share.keep();
-    if (warnings)
-        warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
-    return plan.end;
+    return withTiffErrors([&] {
+        source.readAfresh();
+        const PagePlan plan = planPage(source, page);
+        OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
+        files::AtomicFile file(target);
+        OutputFile output(file.file(), files::pathText(target));
+        PageWriter(source, plan, output).write();
+        file.commit();
+        share.keep();
+        if (warnings)
+            warnings->insert(warnings->end(), plan.warnings.begin(), plan.warnings.end());
+        return plan.end;
+    });
 }
 
 void PageWriter::write() {

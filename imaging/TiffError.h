@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "FileError.h"
+
 namespace plexifold::imaging {
 
 // A failure to read or write a TIFF file. what() is a reason a user can act on,
@@ -11,5 +13,14 @@ class TiffError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+/// Runs `work`, the file layer's failures (FileError) becoming TiffError with their reason.
+template <class Work> decltype(auto) withTiffErrors(Work&& work) {
+    try {
+        return work();
+    } catch (const files::FileError& error) {
+        throw TiffError(error.what());
+    }
+}
 
 } // namespace plexifold::imaging

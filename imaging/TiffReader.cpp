@@ -41,7 +41,7 @@ TiffEntry parseEntry(const std::uint8_t* bytes, const TiffHeader& header) {
 
 } // namespace
 
-TiffHeader readHeader(const FileHandle& file, std::uint64_t fileSize) {
+TiffHeader readHeader(const files::FileHandle& file, std::uint64_t fileSize) {
     if (fileSize == 0)
         throw TiffError("the file is empty");
     std::uint8_t bytes[16] = {};

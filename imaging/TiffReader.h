@@ -9,10 +9,13 @@
 
 // Reading the structure of a TIFF or BigTIFF file: its header, its chain of pages and
 // the entries of a directory. Every count and offset is checked against the file size.
+namespace plexifold::files {
+class FileHandle;
+}
+
 namespace plexifold::imaging {
 
 class BlockReader;
-class FileHandle;
 
 struct TiffHeader {
     ByteOrder order;
@@ -39,7 +42,7 @@ struct TiffDirectory {
 };
 
 /// Reads the file header. Throws TiffError: "the file is empty", "not a TIFF file", ...
-TiffHeader readHeader(const FileHandle& file, std::uint64_t fileSize);
+TiffHeader readHeader(const files::FileHandle& file, std::uint64_t fileSize);
 
 /// The offsets of the directories of the top-level chain, the pages. The chain ends at
 /// a zero link, at the first directory seen before, or at a directory that cannot be read

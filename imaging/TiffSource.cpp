@@ -7,20 +7,22 @@
 
 namespace plexifold::imaging {
 
-TiffSource::TiffSource(FileHandle file, std::uint64_t size)
+TiffSource::TiffSource(files::FileHandle file, std::uint64_t size)
     : m_file(std::move(file)), m_size(size), m_blocks(m_file, size),
       m_budget(TiffLimits::maxPageFileSize(size)) {}
 
 std::shared_ptr<const TiffSource> TiffSource::open(const std::filesystem::path& path) {
-    FileHandle file = FileHandle::openForReading(path);
-    const std::uint64_t size = file.size();
-    std::shared_ptr<TiffSource> source(new TiffSource(std::move(file), size));
-    source->m_header = readHeader(source->m_file, size);
-    source->m_pages = readPageChain(source->m_blocks, source->m_header);
-    if (source->m_pages.empty())
-        throw TiffError("the file has no pages");
-    source->m_pages.shrink_to_fit();
-    return source;
+    return withTiffErrors([&] {
+        files::FileHandle file = files::FileHandle::openForReading(path);
+        const std::uint64_t size = file.size();
+        std::shared_ptr<TiffSource> source(new TiffSource(std::move(file), size));
+        source->m_header = readHeader(source->m_file, size);
+        source->m_pages = readPageChain(source->m_blocks, source->m_header);
+        if (source->m_pages.empty())
+            throw TiffError("the file has no pages");
+        source->m_pages.shrink_to_fit();
+        return std::shared_ptr<const TiffSource>(std::move(source));
+    });
 }
 
 std::optional<TiffDirectory> TiffSource::directoryAt(std::uint64_t offset) const {

@@ -25,7 +25,7 @@ public:
     /// can act on when the file cannot be read, is not a TIFF file or has no page.
     static std::shared_ptr<const TiffSource> open(const std::filesystem::path& path);
 
-    const FileHandle& file() const { return m_file; }
+    const files::FileHandle& file() const { return m_file; }
     std::uint64_t size() const { return m_size; }
     const TiffHeader& header() const { return m_header; }
     ByteOrder order() const { return m_header.order; }
@@ -73,9 +73,9 @@ public:
     OutputBudget& outputBudget() const { return m_budget; }
 
 private:
-    TiffSource(FileHandle file, std::uint64_t size);
+    TiffSource(files::FileHandle file, std::uint64_t size);
 
-    FileHandle m_file;
+    files::FileHandle m_file;
     std::uint64_t m_size;
     TiffHeader m_header;
     std::vector<std::uint64_t> m_pages;

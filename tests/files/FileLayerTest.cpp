@@ -119,7 +119,7 @@ TEST_P(PageFiles, AppearWholeReplaceInOneStepAndLeaveNothingOnFailure) {
         ADD_FAILURE() << "a failing write went unnoticed";
     } catch (const TiffError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "cannot write " + imaging::pathText(target) + ": " + std::strerror(ENOSPC));
+                  "cannot write " + files::pathText(target) + ": " + std::strerror(ENOSPC));
     }
     EXPECT_EQ(readFileBytes(target), replaced);
     EXPECT_EQ(namesIn(folder, base.path() / "listed"),

@@ -13,8 +13,8 @@
 namespace plexifold::test {
 namespace {
 
-using imaging::AtomicFile;
-using imaging::FileHandle;
+using files::AtomicFile;
+using files::FileHandle;
 using imaging::OutputFile;
 
 constexpr std::size_t StagingBytes = OutputFile::StagingSize;

@@ -9,7 +9,7 @@
 namespace plexifold::test {
 namespace {
 
-using imaging::systemPath;
+using files::systemPath;
 
 const std::wstring deep = std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b') + L"\\p.tif";
 
@@ -53,10 +53,10 @@ INSTANTIATE_TEST_SUITE_P(Paths, SystemPathForm, testing::ValuesIn(pathCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SystemError, KnownErrorsGetTheirNumberOthersKeepTheirCodeAndText) {
-    EXPECT_EQ(imaging::systemError(2 /* ERROR_FILE_NOT_FOUND */), ENOENT);
-    EXPECT_EQ(imaging::systemError(112 /* ERROR_DISK_FULL */), ENOSPC);
-    EXPECT_EQ(imaging::systemError(1392 /* ERROR_FILE_CORRUPT */), -1392);
-    const std::string text = imaging::FileHandle::errorText(-1392);
+    EXPECT_EQ(files::systemError(2 /* ERROR_FILE_NOT_FOUND */), ENOENT);
+    EXPECT_EQ(files::systemError(112 /* ERROR_DISK_FULL */), ENOSPC);
+    EXPECT_EQ(files::systemError(1392 /* ERROR_FILE_CORRUPT */), -1392);
+    const std::string text = files::FileHandle::errorText(-1392);
     EXPECT_FALSE(text.empty());
     EXPECT_NE(text.back(), '.');
 }

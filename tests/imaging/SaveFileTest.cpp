@@ -20,7 +20,7 @@
 namespace plexifold::test {
 namespace {
 
-using imaging::AtomicFile;
+using files::AtomicFile;
 using imaging::OutputFile;
 using imaging::PageImageDocument;
 using imaging::TiffError;

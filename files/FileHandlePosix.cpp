@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <utility>
 
-#include "TiffError.h"
+#include "FileError.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 namespace {
 
 int fdOf(std::intptr_t native) {
@@ -31,13 +31,13 @@ FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        throw TiffError("cannot open " + path.string() + ": " + std::strerror(errno));
+        throw FileError("cannot open " + path.string() + ": " + std::strerror(errno));
     FileHandle file(fd, path.string());
     struct stat status {};
     if (::fstat(fd, &status) != 0)
-        throw TiffError("cannot open " + path.string() + ": " + std::strerror(errno));
+        throw FileError("cannot open " + path.string() + ": " + std::strerror(errno));
     if (!S_ISREG(status.st_mode))
-        throw TiffError("cannot open " + path.string() + ": " +
+        throw FileError("cannot open " + path.string() + ": " +
                         (S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file"));
     return file;
 }
@@ -45,7 +45,7 @@ FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
 std::uint64_t FileHandle::size() const {
     struct stat status {};
     if (::fstat(fdOf(m_native), &status) != 0)
-        throw TiffError("cannot read " + m_path + ": " + std::strerror(errno));
+        throw FileError("cannot read " + m_path + ": " + std::strerror(errno));
     return static_cast<std::uint64_t>(status.st_size);
 }
 
@@ -58,7 +58,7 @@ std::size_t FileHandle::readUpTo(std::uint64_t offset, void* out, std::size_t le
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw TiffError("cannot read " + m_path + ": " + std::strerror(errno));
+            throw FileError("cannot read " + m_path + ": " + std::strerror(errno));
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
@@ -116,4 +116,4 @@ std::string FileHandle::errorText(int error) {
     return std::strerror(error);
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

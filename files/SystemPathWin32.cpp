@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <windows.h>
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 namespace {
 
 struct ErrorNumber {
@@ -74,4 +74,4 @@ std::string systemErrorText(unsigned long code) {
     return {utf8.begin(), utf8.end()};
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

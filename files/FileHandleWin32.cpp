@@ -6,10 +6,10 @@
 #include <utility>
 #include <windows.h>
 
+#include "FileError.h"
 #include "SystemPath.h"
-#include "TiffError.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 namespace {
 
 constexpr std::size_t MaxOneCall = std::size_t{1} << 30;
@@ -26,7 +26,7 @@ OVERLAPPED at(std::uint64_t offset) {
 }
 
 [[noreturn]] void failWith(const char* what, const std::string& path, int error) {
-    throw TiffError(std::string(what) + " " + path + ": " + FileHandle::errorText(error));
+    throw FileError(std::string(what) + " " + path + ": " + FileHandle::errorText(error));
 }
 
 } // namespace
@@ -45,7 +45,7 @@ FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
         failWith("cannot open", pathText(path), systemError(::GetLastError(), path));
     FileHandle file(reinterpret_cast<std::intptr_t>(handle), pathText(path));
     if (::GetFileType(handle) != FILE_TYPE_DISK)
-        throw TiffError("cannot open " + pathText(path) + ": not a regular file");
+        throw FileError("cannot open " + pathText(path) + ": not a regular file");
     return file;
 }
 
@@ -113,4 +113,4 @@ std::string FileHandle::errorText(int error) {
     return error >= 0 ? std::strerror(error) : systemErrorText(static_cast<DWORD>(-error));
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 // What one system call did: the bytes it moved, or the error it gave (0: none).
 // Errors are errno numbers; on Windows, errors the C library has no number for are kept
@@ -29,21 +29,21 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    /// Opens `path` read-only, regular files only. Throws TiffError ("cannot open PATH: reason").
+    /// Opens `path` read-only, regular files only. Throws FileError ("cannot open PATH: reason").
     static FileHandle openForReading(const std::filesystem::path& path);
 
     bool isOpen() const { return m_native != Closed; }
     const std::string& path() const { return m_path; }
 
-    /// The current size of the file. Throws TiffError when it cannot be asked.
+    /// The current size of the file. Throws FileError when it cannot be asked.
     std::uint64_t size() const;
 
     /// Reads exactly `length` bytes at `offset`. False when the file ends first;
-    /// throws TiffError ("cannot read PATH: reason") on an I/O error.
+    /// throws FileError ("cannot read PATH: reason") on an I/O error.
     bool readAt(std::uint64_t offset, void* out, std::size_t length) const;
 
     /// Reads up to `length` bytes at `offset`, fewer only where the file ends, and returns
-    /// how many. Throws TiffError on an I/O error.
+    /// how many. Throws FileError on an I/O error.
     std::size_t readUpTo(std::uint64_t offset, void* out, std::size_t length) const;
 
     /// Writes some of `parts`, one after the other from `offset`, in one system call.
@@ -78,4 +78,4 @@ private:
 /// A path as UTF-8 text, for messages.
 std::string pathText(const std::filesystem::path& path);
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

@@ -4,7 +4,7 @@
 
 // What a handle is on every system; the system calls are in FileHandlePosix.cpp and
 // FileHandleWin32.cpp.
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 FileHandle::FileHandle(std::intptr_t native, std::string path)
     : m_native(native), m_path(std::move(path)) {}
@@ -29,4 +29,4 @@ bool FileHandle::readAt(std::uint64_t offset, void* out, std::size_t length) con
     return readUpTo(offset, out, length) == length;
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

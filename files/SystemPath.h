@@ -4,7 +4,7 @@
 #include <string>
 
 // Helpers of the Windows file layer.
-namespace plexifold::imaging {
+namespace plexifold::files {
 
 /// `path` as the wide functions take it: made absolute and given the "\\?\" prefix when it
 /// is too long for the classic limit of 260 characters, else as given or, with `absolute`,
@@ -18,4 +18,4 @@ int systemError(unsigned long code, const std::filesystem::path& path = {});
 /// The system's text for a Windows error code, as UTF-8 without the closing full stop.
 std::string systemErrorText(unsigned long code);
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

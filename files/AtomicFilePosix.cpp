@@ -1,28 +1,12 @@
-#include "AtomicFile.h"
-
-#include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <unistd.h>
 
-#include "TiffError.h"
+#include "AtomicFileSystem.h"
+#include "FileError.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 namespace {
-
-std::atomic<bool> namedOnly{false};
-
-std::string randomSuffix() {
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
-    std::string suffix(6, ' ');
-    for (char& c : suffix)
-        c = letters[pick(random)];
-    return suffix;
-}
 
 std::string folderOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path().string() : std::string(".");
@@ -30,12 +14,10 @@ std::string folderOf(const std::filesystem::path& target) {
 
 // An unnamed file is linked in through its /proc entry (linkat with AT_EMPTY_PATH would
 // need a privilege), so it is used only where /proc is there.
-bool unnamedFilesUsable() {
+bool unnamedFilesUsable(bool namedOnly) {
     static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
-    return usable && !namedOnly.load();
+    return usable && !namedOnly;
 }
-
-} // namespace
 
 // Written as a file with no name in the target's folder (O_TMPFILE) and linked in by
 // commit(): at the target when nothing is there, else under a temporary name
@@ -43,47 +25,32 @@ bool unnamedFilesUsable() {
 // files, the temporary name is used from the start. Permissions follow the umask.
 // Temporary names are used relative to the folder, held open, so that they are removed
 // even when the folder moves meanwhile.
-struct AtomicFile::System {
-    explicit System(const std::filesystem::path& target);
-    ~System();
+class PosixFile final : public AtomicFile::System {
+public:
+    explicit PosixFile(const std::filesystem::path& target);
+    ~PosixFile() override;
 
-    void commit();
+    void commit() override;
+
+private:
     bool openUnnamed();
     void openNamed();
     void openFolder();
     bool linkAtTarget();
     void linkUnderTemporaryName();
     void closeFile();
-    [[noreturn]] void fail(int error) const;
-    int folderFd() const { return static_cast<int>(m_folder.m_native); }
+    [[noreturn]] void fail(int error) const { failWriting(m_target, error); }
+    int folderFd() const { return static_cast<int>(nativeOf(m_folder)); }
 
     std::filesystem::path m_target;
     std::string m_name;      // the target's file name
     FileHandle m_folder;     // opened for temporary names only
     std::string m_temporary; // the temporary name in the folder; "" while the file has none
     std::string m_procPath;  // "/proc/self/fd/N" of an unnamed file
-    FileHandle m_file;
     bool m_committed = false;
 };
 
-AtomicFile::AtomicFile(const std::filesystem::path& target)
-    : m_target(target), m_system(std::make_unique<System>(target)) {}
-
-AtomicFile::~AtomicFile() = default;
-
-const FileHandle& AtomicFile::file() const {
-    return m_system->m_file;
-}
-
-void AtomicFile::commit() {
-    m_system->commit();
-}
-
-void AtomicFile::useNamedFilesForTesting(bool named) {
-    namedOnly = named;
-}
-
-AtomicFile::System::System(const std::filesystem::path& target)
+PosixFile::PosixFile(const std::filesystem::path& target)
     : m_target(target), m_name(target.filename().string()) {
     if (m_name.empty())
         fail(EISDIR);
@@ -91,17 +58,17 @@ AtomicFile::System::System(const std::filesystem::path& target)
         openNamed();
 }
 
-AtomicFile::System::~System() {
+PosixFile::~PosixFile() {
     if (!m_committed && !m_temporary.empty())
         ::unlinkat(folderFd(), m_temporary.c_str(), 0);
 }
 
-void AtomicFile::System::commit() {
+void PosixFile::commit() {
     if (m_temporary.empty()) {
         if (linkAtTarget()) {
             try {
                 closeFile();
-            } catch (const TiffError&) {
+            } catch (const FileError&) {
                 ::unlink(m_target.c_str()); // published already: it must not stay there
                 throw;
             }
@@ -117,15 +84,15 @@ void AtomicFile::System::commit() {
     m_committed = true;
 }
 
-bool AtomicFile::System::openUnnamed() {
-    if (!unnamedFilesUsable())
+bool PosixFile::openUnnamed() {
+    if (!unnamedFilesUsable(namedFilesOnly()))
         return false;
     int fd;
     do
         fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
-        m_file = FileHandle(fd, m_target.string());
+        m_file = adopt(fd, m_target.string());
         m_procPath = "/proc/self/fd/" + std::to_string(fd);
         return true;
     }
@@ -135,14 +102,14 @@ bool AtomicFile::System::openUnnamed() {
     fail(errno);
 }
 
-void AtomicFile::System::openNamed() {
+void PosixFile::openNamed() {
     openFolder();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
         const int fd =
             ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            m_file = FileHandle(fd, m_target.string());
+            m_file = adopt(fd, m_target.string());
             m_temporary = name;
             return;
         }
@@ -152,15 +119,15 @@ void AtomicFile::System::openNamed() {
     fail(EEXIST);
 }
 
-void AtomicFile::System::openFolder() {
+void PosixFile::openFolder() {
     const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         fail(errno);
-    m_folder = FileHandle(fd, folderOf(m_target));
+    m_folder = adopt(fd, folderOf(m_target));
 }
 
 // Links the unnamed file at the target; false when something is there already.
-bool AtomicFile::System::linkAtTarget() {
+bool PosixFile::linkAtTarget() {
     if (::linkat(AT_FDCWD, m_procPath.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     if (errno != EEXIST)
@@ -168,7 +135,7 @@ bool AtomicFile::System::linkAtTarget() {
     return false;
 }
 
-void AtomicFile::System::linkUnderTemporaryName() {
+void PosixFile::linkUnderTemporaryName() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + m_name + "." + randomSuffix();
         if (::linkat(AT_FDCWD, m_procPath.c_str(), folderFd(), name.c_str(), AT_SYMLINK_FOLLOW) ==
@@ -182,13 +149,16 @@ void AtomicFile::System::linkUnderTemporaryName() {
     fail(EEXIST);
 }
 
-void AtomicFile::System::closeFile() {
+void PosixFile::closeFile() {
     if (const int error = m_file.close())
         fail(error);
 }
 
-void AtomicFile::System::fail(int error) const {
-    throw TiffError("cannot write " + m_target.string() + ": " + std::strerror(error));
+} // namespace
+
+std::unique_ptr<AtomicFile::System>
+AtomicFile::System::create(const std::filesystem::path& target) {
+    return std::make_unique<PosixFile>(target);
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files

@@ -1,74 +1,48 @@
-#include "AtomicFile.h"
-
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <vector>
 #include <windows.h>
 
+#include "AtomicFileSystem.h"
 #include "SystemPath.h"
-#include "TiffError.h"
 
-namespace plexifold::imaging {
+namespace plexifold::files {
 namespace {
-
-std::wstring randomSuffix() {
-    static const wchar_t letters[] =
-        L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(letters) - 2);
-    std::wstring suffix(6, L' ');
-    for (wchar_t& c : suffix)
-        c = letters[pick(random)];
-    return suffix;
-}
-
-} // namespace
 
 // Written under a temporary name (".NAME.XXXXXX") in the target's folder and renamed over
 // the target through its own handle, so that it replaces the target in one step. The file
 // is deleted through its handle too: a failure leaves nothing, even when the folder moves.
-struct AtomicFile::System {
-    explicit System(const std::filesystem::path& target);
-    ~System();
+class Win32File final : public AtomicFile::System {
+public:
+    explicit Win32File(const std::filesystem::path& target);
+    ~Win32File() override;
 
-    void commit();
+    void commit() override;
+
+private:
     void renameOverTarget();
-    [[noreturn]] void fail(int error) const;
+    [[noreturn]] void fail(int error) const { failWriting(m_target, error); }
+    HANDLE handle() const { return reinterpret_cast<HANDLE>(nativeOf(m_file)); }
 
     std::filesystem::path m_target;
     std::filesystem::path m_temporary;
-    FileHandle m_file;
     bool m_committed = false;
 };
 
-AtomicFile::AtomicFile(const std::filesystem::path& target)
-    : m_target(target), m_system(std::make_unique<System>(target)) {}
-
-AtomicFile::~AtomicFile() = default;
-
-const FileHandle& AtomicFile::file() const {
-    return m_system->m_file;
-}
-
-void AtomicFile::commit() {
-    m_system->commit();
-}
-
-void AtomicFile::useNamedFilesForTesting(bool) {}
-
-AtomicFile::System::System(const std::filesystem::path& target) : m_target(target) {
+Win32File::Win32File(const std::filesystem::path& target) : m_target(target) {
     if (!target.has_filename())
         fail(EISDIR);
     for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string letters = randomSuffix();
+        const std::wstring suffix(letters.begin(), letters.end());
         const std::filesystem::path temporary =
-            target.parent_path() / (L"." + target.filename().wstring() + L"." + randomSuffix());
+            target.parent_path() / (L"." + target.filename().wstring() + L"." + suffix);
         const HANDLE handle =
             ::CreateFileW(systemPath(temporary).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            m_file = FileHandle(reinterpret_cast<std::intptr_t>(handle), pathText(target));
+            m_file = adopt(reinterpret_cast<std::intptr_t>(handle), pathText(target));
             m_temporary = temporary;
             return;
         }
@@ -79,13 +53,12 @@ AtomicFile::System::System(const std::filesystem::path& target) : m_target(targe
     fail(EEXIST);
 }
 
-AtomicFile::System::~System() {
+Win32File::~Win32File() {
     if (m_committed || m_temporary.empty())
         return;
     if (m_file.isOpen()) {
         FILE_DISPOSITION_INFO dispose{TRUE};
-        const auto handle = reinterpret_cast<HANDLE>(m_file.m_native);
-        if (::SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose)) {
+        if (::SetFileInformationByHandle(handle(), FileDispositionInfo, &dispose, sizeof dispose)) {
             m_file.close();
             return;
         }
@@ -94,7 +67,7 @@ AtomicFile::System::~System() {
     ::DeleteFileW(systemPath(m_temporary).c_str());
 }
 
-void AtomicFile::System::commit() {
+void Win32File::commit() {
     renameOverTarget();
     m_committed = true;
     if (const int error = m_file.close()) {
@@ -103,7 +76,7 @@ void AtomicFile::System::commit() {
     }
 }
 
-void AtomicFile::System::renameOverTarget() {
+void Win32File::renameOverTarget() {
     const std::wstring target = systemPath(m_target, true);
     const std::size_t nameBytes = target.size() * sizeof(wchar_t);
     std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
@@ -112,14 +85,16 @@ void AtomicFile::System::renameOverTarget() {
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     std::memcpy(rename->FileName, target.data(), nameBytes);
-    const auto handle = reinterpret_cast<HANDLE>(m_file.m_native);
-    if (!::SetFileInformationByHandle(handle, FileRenameInfo, rename,
+    if (!::SetFileInformationByHandle(handle(), FileRenameInfo, rename,
                                       static_cast<DWORD>(buffer.size())))
         fail(systemError(::GetLastError(), m_target));
 }
 
-void AtomicFile::System::fail(int error) const {
-    throw TiffError("cannot write " + pathText(m_target) + ": " + FileHandle::errorText(error));
+} // namespace
+
+std::unique_ptr<AtomicFile::System>
+AtomicFile::System::create(const std::filesystem::path& target) {
+    return std::make_unique<Win32File>(target);
 }
 
-} // namespace plexifold::imaging
+} // namespace plexifold::files
