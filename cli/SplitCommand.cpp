@@ -73,6 +73,8 @@ private:
             reportFile(file, warning);
         if (!result.ok)
             reportFile(file, result.outcome.reason);
+        else if (result.output && !m_options.quiet)
+            print(m_options.json ? stderr : stdout, Utf8Of(file) + ": " + result.outcome.reason);
         else if (m_options.dryRun && !m_options.json)
             for (const PageFile& page : result.outcome.pageFiles)
                 print(stdout, Utf8Of(page.path));
@@ -102,7 +104,7 @@ std::string summary(const BatchTotals& batch) {
 int splitAll(FileSource& files, const Options& options) {
     const auto start = std::chrono::steady_clock::now();
     RunObserver observer(options);
-    BatchSettings settings{options.split, options.base, options.jobs};
+    BatchSettings settings{options.split, options.base, options.jobs, true};
     const BatchTotals batch = SplitBatch(observer, &g_stopRequested, settings).run(files);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (options.json)

@@ -104,6 +104,12 @@ bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const 
     return ListFolder(folder, m_pattern, names);
 }
 
+bool FileNameMatches(const fs::path& name, const std::string& pattern) {
+    const std::u32string folded = FoldedName(name);
+    return std::ranges::any_of(foldedPatterns(pattern),
+                               [&](const auto& p) { return WildcardMatch(folded, p); });
+}
+
 bool ListFolder(const fs::path& folder, const std::string& pattern, std::vector<fs::path>& files,
                 std::vector<fs::path>* subfolders) {
     const std::vector<std::u32string> patterns = foldedPatterns(pattern);

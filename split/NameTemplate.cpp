@@ -1,6 +1,7 @@
 #include "NameTemplate.h"
 
 #include <array>
+#include <regex>
 #include <string_view>
 
 #include "PageNaming.h"
@@ -32,6 +33,71 @@ Native nativeOf(std::string_view utf8) {
 
 Native asciiNative(const std::string& text) {
     return Native(text.begin(), text.end());
+}
+
+using Char = Native::value_type;
+
+// The name a template gives, as a pattern that finds its fields again: the stem has no ".",
+// the number digits, a "." before {ext} goes with it.
+struct NamePattern {
+    std::basic_regex<Char> regex;
+    int stem = 0; // the group of each field, 0 when the template has none
+    int ext = 0;
+    int page = 0;
+};
+
+Native escaped(std::string_view literal) {
+    Native text;
+    constexpr std::string_view special = "\\^$.|?*+()[]{}";
+    for (const Char c : nativeOf(literal)) {
+        if (static_cast<std::uint32_t>(c) < 128 &&
+            special.find(static_cast<char>(c)) != std::string_view::npos)
+            text += Char('\\');
+        text += c;
+    }
+    return text;
+}
+
+NamePattern patternOf(std::string_view text) {
+    NamePattern pattern;
+    Native regex;
+    int group = 0;
+    std::size_t literal = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t length = 0;
+        const Field field = text[i] == '{' ? fieldAt(text.substr(i), length) : Field::None;
+        if (field == Field::None)
+            continue;
+        const bool dotted = field == Field::Ext && i > literal && text[i - 1] == '.';
+        regex += escaped(text.substr(literal, i - literal - (dotted ? 1 : 0)));
+        ++group;
+        if (field == Field::Stem && !pattern.stem)
+            pattern.stem = group;
+        if (field == Field::Ext && !pattern.ext)
+            pattern.ext = group;
+        if (field == Field::Page && !pattern.page)
+            pattern.page = group;
+        if (field == Field::Stem)
+            regex += asciiNative("([^.]*)");
+        else if (field == Field::Ext)
+            regex += asciiNative(dotted ? "(?:\\.(.+))?" : "(.*)");
+        else
+            regex += asciiNative("([0-9]+)");
+        i += length - 1;
+        literal = i + 1;
+    }
+    regex += escaped(text.substr(literal));
+    pattern.regex.assign(regex);
+    return pattern;
+}
+
+std::int32_t pageOfDigits(const Native& digits) {
+    if (digits.size() > 9)
+        return 0;
+    std::int32_t page = 0;
+    for (const Char c : digits)
+        page = page * 10 + static_cast<std::int32_t>(c - Char('0'));
+    return page;
 }
 
 } // namespace
@@ -90,6 +156,35 @@ std::filesystem::path NameTemplate::fileName(const std::filesystem::path& source
     }
     name += nativeOf(text.substr(literal));
     return name;
+}
+
+std::vector<PageGuess> NameTemplate::guess(const std::filesystem::path& file) const {
+    const NamePattern pattern = patternOf(m_text);
+    const Native name = FileTitleOf(file).native();
+    std::match_results<Native::const_iterator> match;
+    if (!pattern.stem || !std::regex_match(name, match, pattern.regex))
+        return {};
+    const std::int32_t page = pageOfDigits(match[pattern.page].str());
+    if (page <= 0)
+        return {};
+    const Native source = FolderOf(file).native() + match[pattern.stem].str();
+    if (pattern.ext) {
+        const Native ext = match[pattern.ext].str();
+        return {{ext.empty() ? source : source + Char('.') + ext, page}};
+    }
+    std::vector<PageGuess> guesses;
+    for (const char* ext : {".tif", ".tiff", ".TIF", ".TIFF"})
+        guesses.push_back({source + asciiNative(ext), page});
+    return guesses;
+}
+
+std::filesystem::path TemplatePageNames::pagePath(const std::filesystem::path& source,
+                                                  std::int32_t total, std::int32_t page) const {
+    return FolderOf(source).native() + m_name.fileName(source, total, page).native();
+}
+
+std::vector<PageGuess> TemplatePageNames::guess(const std::filesystem::path& file) const {
+    return m_name.guess(file);
 }
 
 } // namespace plexifold

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "PageOutputs.h"
 
 namespace plexifold {
 
@@ -26,12 +29,29 @@ public:
     std::filesystem::path fileName(const std::filesystem::path& source, std::int32_t total,
                                    std::int32_t page) const;
 
+    /// The sources whose page files could bear the name of `file` beside them, from the
+    /// name alone. Without {stem} none; without {ext}, one for each TIFF extension.
+    std::vector<PageGuess> guess(const std::filesystem::path& file) const;
+
     const std::string& text() const { return m_text; }
 
 private:
     explicit NameTemplate(std::string text) : m_text(std::move(text)) {}
 
     std::string m_text;
+};
+
+// Page files named by a template beside their source, both ways, for PageOutputs.
+class TemplatePageNames : public PageNames {
+public:
+    explicit TemplatePageNames(const NameTemplate& name) : m_name(name) {}
+
+    std::filesystem::path pagePath(const std::filesystem::path& source, std::int32_t total,
+                                   std::int32_t page) const override;
+    std::vector<PageGuess> guess(const std::filesystem::path& file) const override;
+
+private:
+    NameTemplate m_name;
 };
 
 } // namespace plexifold

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "FileList.h"
 #include "PageNaming.h"
 
 namespace plexifold {
@@ -83,7 +84,8 @@ void SplitBatch::ProcessFile(const Entry& entry, BatchTotals& totals) {
         progress = &m_observer.fileStarted(entry.index, entry.path);
     }
     FileResult result;
-    result.ok = splitEntry(entry, *progress, result.outcome);
+    result.output = entry.failure.empty() && isOutput(entry, result.outcome);
+    result.ok = result.output || splitEntry(entry, *progress, result.outcome);
     result.stopped = stopRequested() && !result.ok;
     const std::lock_guard lock(m_mutex);
     count(result, totals);
@@ -103,6 +105,24 @@ bool SplitBatch::splitEntry(const Entry& entry, SplitProgress& progress,
     if (!SubfolderUnder(entry.path, base, settings.outputSubfolder, outcome.reason))
         return false;
     return SplitFile(entry.path, progress, &outcome, m_stopRequested, settings);
+}
+
+bool SplitBatch::isSourceFile(const fs::path& path) {
+    std::error_code error;
+    return !Utf8Of(path.filename()).starts_with('.') && fs::is_regular_file(path, error) &&
+           FileNameMatches(path.filename(), "*.tif;*.tiff");
+}
+
+bool SplitBatch::isOutput(const Entry& entry, SplitOutcome& outcome) {
+    if (!m_settings.recogniseOutputs)
+        return false;
+    const std::lock_guard lock(m_outputsMutex);
+    const std::optional<fs::path> source = m_outputs.sourceOf(entry.path);
+    if (source) {
+        outcome.pageCount = 1;
+        outcome.reason = "a page file of " + Utf8Of(*source) + ", left alone";
+    }
+    return source.has_value();
 }
 
 void SplitBatch::count(const FileResult& result, BatchTotals& totals) const {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "NameTemplate.h"
+#include "PageOutputs.h"
 #include "SplitFile.h"
 #include "SplitProgress.h"
 
@@ -78,6 +80,9 @@ struct BatchSettings {
     /// The base of files whose source names none; "": the working folder.
     std::filesystem::path base;
     unsigned jobs = 1; // files split at once
+    /// A file that is a page file beside another file of the run (PageOutputs, with the
+    /// settings' names) is left alone as that file's output. The window lists as it always has.
+    bool recogniseOutputs = false;
 };
 
 /// Splits the files of a source with SplitFile, `jobs` at a time. It never prints and
@@ -87,9 +92,13 @@ class SplitBatch {
 public:
     SplitBatch(BatchObserver& observer, const std::atomic<bool>* stopRequested = nullptr,
                BatchSettings settings = {})
-        : m_observer(observer), m_stopRequested(stopRequested), m_settings(std::move(settings)) {}
+        : m_observer(observer), m_stopRequested(stopRequested), m_settings(std::move(settings)),
+          m_names(m_settings.split.name), m_outputs(m_names, isSourceFile) {}
 
     BatchTotals run(FileSource& files);
+    /// Whether a page file's would-be source is a file that a run takes: its list is not held,
+    /// so a regular file of a TIFF name that a folder listing would take stands for it.
+    static bool isSourceFile(const std::filesystem::path& path);
     BatchTotals run(const std::vector<std::filesystem::path>& files);
 
 private:
@@ -104,6 +113,7 @@ private:
     bool take(FileSource& files, Entry& entry, BatchTotals& totals);
     void ProcessFile(const Entry& entry, BatchTotals& totals);
     bool splitEntry(const Entry& entry, SplitProgress& progress, SplitOutcome& outcome) const;
+    bool isOutput(const Entry& entry, SplitOutcome& outcome);
     bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
     void count(const FileResult& result, BatchTotals& totals) const;
 
@@ -111,6 +121,9 @@ private:
     const std::atomic<bool>* m_stopRequested;
     BatchSettings m_settings;
     std::mutex m_mutex; // the source, the totals and the observer, between workers
+    TemplatePageNames m_names;
+    PageOutputs m_outputs; // its counts of pages, under m_outputsMutex
+    std::mutex m_outputsMutex;
 };
 
 /// The folder of `source` relative to `base`, both taken as absolute; false, with `reason`

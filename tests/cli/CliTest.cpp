@@ -121,6 +121,17 @@ TEST_F(CliFolder, MissingPathFailsAndTheRestIsSplit) {
     EXPECT_TRUE(contains(run.out, "2 files, 3 pages written, 1 failed")) << run.out;
 }
 
+// A second run in the same folder takes the page files for outputs and writes nothing.
+TEST_F(CliFolder, RerunInPlaceLeavesPageFilesAlone) {
+    ASSERT_EQ(runCli({path("a.tif"), path("B.TIFF")}).exitCode, 0);
+    const ChildResult again = runCli({"--json", "--if-exists", "skip", m_dir.path().string()});
+    EXPECT_EQ(again.exitCode, 1); // bad.tif
+    EXPECT_TRUE(contains(again.out, "\"status\":\"skipped\"")) << again.out;
+    EXPECT_TRUE(contains(again.out, "\"output\":15,\"pages_written\":0,\"pages_kept\":15"))
+        << again.out;
+    EXPECT_EQ(files().size(), 5u + 15u);
+}
+
 // Ctrl-C and SIGTERM (what job engines send) stop alike after the page in work.
 TEST(CliInterrupt, StopsAfterThePageInWork) {
     for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "NameTemplate.h"
 #include "PageNaming.h"
 
@@ -93,6 +95,8 @@ TEST(PageFilePath, BuildsEachPageName) {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // The default gives today's names; a template needs {page} and no folder.
 TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
     struct Case {
@@ -109,7 +113,8 @@ TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
              Case{nullptr, "/s/日本.TIFF", 9, 9, "日本_page_9.TIFF"},
              Case{"{stem}-{page}of{pages}.{ext}", "/s/fax.tif", 10, 2, "fax-02of10.tif"},
              Case{"p{page}.{ext}", "/s/x", 2, 1, "p1"},
-             Case{"{stem}{ext}{page}", "/s/a.tif", 1, 1, "atif1"},
+             Case{"{stem}.{ext}{page}", "/s/a.tif", 1, 1, "a.tif1"},
+             Case{"[{page}] {stem} (x+).{ext}", "/s/a b.tiff", 3, 2, "[2] a b (x+).tiff"},
              Case{"{stem}.tif", "/s/a.tif", 1, 1, nullptr},
              Case{"sub/{page}.tif", "/s/a.tif", 1, 1, nullptr},
              Case{"sub\\{page}.tif", "/s/a.tif", 1, 1, nullptr},
@@ -121,7 +126,17 @@ TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
             c.text ? NameTemplate::parse(c.text, error) : NameTemplate();
         ASSERT_EQ(name.has_value(), c.name != nullptr) << (c.text ? c.text : "default");
         if (name) {
-            EXPECT_EQ(Utf8Of(name->fileName(PathFromUtf8(c.source), c.total, c.page)), c.name);
+            const fs::path source = PathFromUtf8(c.source);
+            const fs::path page = name->fileName(source, c.total, c.page);
+            EXPECT_EQ(Utf8Of(page), c.name);
+            // Read backwards, the name gives its source and page again, when it holds the stem.
+            const std::vector<PageGuess> guesses = name->guess(FolderOf(source) / page);
+            EXPECT_EQ(std::ranges::count_if(guesses,
+                                            [&](const PageGuess& g) {
+                                                return g.source == source && g.page == c.page;
+                                            }),
+                      name->text().find("{stem}") != std::string::npos && c.source[3] != 'x')
+                << c.name;
         } else {
             EXPECT_FALSE(error.empty());
         }
