@@ -5,7 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "OutputFolder.h"
+#include "OutputTree.h"
 #include "PageImageDocument.h"
 #include "PageNaming.h"
 
@@ -63,14 +63,14 @@ struct FileSplit {
 // True when the page file is left as it is: kept, or failed because something is there.
 bool settleExisting(FileSplit& split, std::int32_t page, const std::filesystem::path& target) {
     const bool underOutput = !split.settings.outputRoot.empty();
-    const ExistingFile existing = ExistingFileAt(target);
+    const files::ExistingFile existing = files::existingFileAt(target);
     const IfExists rule = split.settings.ifExists;
     std::string why;
-    if (existing.kind == ExistingFile::Link && underOutput)
+    if (existing.kind == files::ExistingFile::Link && underOutput)
         why = Utf8Of(target) + " is a symbolic link";
-    else if (existing.kind == ExistingFile::None || rule == IfExists::Replace)
+    else if (existing.kind == files::ExistingFile::None || rule == IfExists::Replace)
         return false; // what cannot be replaced fails as it is written
-    else if (existing.kind != ExistingFile::Regular)
+    else if (existing.kind != files::ExistingFile::Regular)
         why = Utf8Of(target) + " is there and is not a file";
     else if (rule == IfExists::Fail)
         why = Utf8Of(target) + " is there already";
@@ -91,7 +91,7 @@ void makeFolder(FileSplit& split) {
     if (!split.folderError) {
         split.folderError.emplace();
         try {
-            MakeOutputFolder(split.settings.outputRoot, split.settings.outputSubfolder);
+            files::makeFoldersBeneath(split.settings.outputRoot, split.settings.outputSubfolder);
         } catch (const std::exception& error) {
             *split.folderError = error.what();
         }
