@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "Inputs.h"
+#include "JobsProgress.h"
 #include "JsonReport.h"
 #include "PageNaming.h"
 #include "SplitBatch.h"
@@ -49,25 +50,35 @@ class RunObserver : public BatchObserver {
 public:
     explicit RunObserver(const Options& options)
         : m_options(options), m_lineStream(options.json ? stderr : stdout),
-          m_terminal(m_lineStream, 0),
-          m_live(!options.quiet && options.jobs == 1 && isTerminal(m_lineStream)) {}
+          m_terminal(m_lineStream, 0), m_jobs(m_lineStream),
+          m_live(!options.quiet && isTerminal(m_lineStream)) {}
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
+        if (!m_live)
+            return m_silent;
+        if (m_options.jobs > 1)
+            return m_jobs.startFile(index);
         m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
-        return m_live ? static_cast<SplitProgress&>(m_terminal) : m_silent;
+        return m_terminal;
     }
-    void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
-        m_terminal.clear();
-        const std::string status = StatusOf(result);
-        m_counts.add(status);
+    void fileFinished(std::size_t index, const fs::path& path, const FileResult& result) override {
+        if (m_live && m_options.jobs > 1) {
+            m_jobs.finishFile(index, [&] { show(path, result); });
+        } else {
+            m_terminal.clear();
+            show(path, result);
+        }
+    }
+    const StatusCounts& counts() const { return m_counts; }
+
+private:
+    void show(const fs::path& path, const FileResult& result) {
+        m_counts.add(StatusOf(result));
         if (m_options.json)
             print(stdout, FileRecord(path, result));
         if (!result.stopped) // the file stopped is not reported, its pages are counted
             report(path, result);
     }
-    const StatusCounts& counts() const { return m_counts; }
-
-private:
     void report(const fs::path& file, const FileResult& result) const {
         for (const std::string& warning : result.outcome.warnings)
             reportFile(file, warning);
@@ -86,6 +97,7 @@ private:
     const Options& m_options;
     std::FILE* m_lineStream;
     TerminalProgress m_terminal;
+    JobsProgress m_jobs;
     NoProgress m_silent;
     bool m_live;
     StatusCounts m_counts;
