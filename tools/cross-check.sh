@@ -103,5 +103,8 @@ if [ "$linux_status" != "$windows_status" ] || ! diff -r "$work/out-linux" "$wor
     ! diff "$work/out-linux.records" "$work/out-windows.records" >&2; then
     echo "cross-check: the archive options differ: exit status Linux $linux_status, Windows $windows_status" >&2
     failed=1
+else
+    echo "cross-check: the archive options: $(wc -l <"$work/out-linux.records") records and" \
+        "$(find "$work/out-linux" -type f | wc -l) page files alike"
 fi
 exit "$failed"
