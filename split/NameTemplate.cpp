@@ -37,14 +37,18 @@ Native asciiNative(const std::string& text) {
 
 using Char = Native::value_type;
 
+} // namespace
+
 // The name a template gives, as a pattern that finds its fields again: the stem has no ".",
 // the number digits, a "." before {ext} goes with it.
-struct NamePattern {
+struct NameTemplate::Pattern {
     std::basic_regex<Char> regex;
     int stem = 0; // the group of each field, 0 when the template has none
     int ext = 0;
     int page = 0;
 };
+
+namespace {
 
 Native escaped(std::string_view literal) {
     Native text;
@@ -58,8 +62,8 @@ Native escaped(std::string_view literal) {
     return text;
 }
 
-NamePattern patternOf(std::string_view text) {
-    NamePattern pattern;
+NameTemplate::Pattern patternOf(std::string_view text) {
+    NameTemplate::Pattern pattern;
     Native regex;
     int group = 0;
     std::size_t literal = 0;
@@ -101,6 +105,14 @@ std::int32_t pageOfDigits(const Native& digits) {
 }
 
 } // namespace
+
+NameTemplate::NameTemplate() : m_text(Default) {
+    static const auto pattern = std::make_shared<const Pattern>(patternOf(Default));
+    m_pattern = pattern;
+}
+
+NameTemplate::NameTemplate(std::string text)
+    : m_text(std::move(text)), m_pattern(std::make_shared<const Pattern>(patternOf(m_text))) {}
 
 std::optional<NameTemplate> NameTemplate::parse(const std::string& text, std::string& error) {
     bool hasPage = false;
@@ -159,7 +171,7 @@ std::filesystem::path NameTemplate::fileName(const std::filesystem::path& source
 }
 
 std::vector<PageGuess> NameTemplate::guess(const std::filesystem::path& file) const {
-    const NamePattern pattern = patternOf(m_text);
+    const Pattern& pattern = *m_pattern;
     const Native name = FileTitleOf(file).native();
     std::match_results<Native::const_iterator> match;
     if (!pattern.stem || !std::regex_match(name, match, pattern.regex))

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ class NameTemplate {
 public:
     static constexpr const char* Default = "{stem}_page_{page}.{ext}";
 
-    NameTemplate() : m_text(Default) {}
+    NameTemplate();
 
     /// The template `text`, or nothing with `error` set: it needs {page}, holds no folder
     /// separator and no field other than the four.
@@ -35,10 +36,13 @@ public:
 
     const std::string& text() const { return m_text; }
 
+    struct Pattern; // the name read backwards, made once
+
 private:
-    explicit NameTemplate(std::string text) : m_text(std::move(text)) {}
+    explicit NameTemplate(std::string text);
 
     std::string m_text;
+    std::shared_ptr<const Pattern> m_pattern;
 };
 
 // Page files named by a template beside their source, both ways, for PageOutputs.
