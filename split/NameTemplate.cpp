@@ -196,6 +196,8 @@ std::filesystem::path TemplatePageNames::pagePath(const std::filesystem::path& s
 }
 
 std::vector<PageGuess> TemplatePageNames::guess(const std::filesystem::path& file) const {
+    if (m_name.text() == NameTemplate::Default)
+        return DefaultPageNames().guess(file); // the same, without a pattern
     return m_name.guess(file);
 }
 
