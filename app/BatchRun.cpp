@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitBatch.h"
 
 #include <utility>
@@ -43,7 +44,7 @@ public:
     void fileFinished(std::size_t, const std::filesystem::path& path,
                       const FileResult& result) override {
         if (!result.ok)
-            m_report.failures.push_back({Utf8Of(FileTitleOf(path)), result.outcome.reason});
+            m_report.failures.push_back({files::Utf8Of(FileTitleOf(path)), result.outcome.reason});
     }
 
 private:

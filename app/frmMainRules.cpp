@@ -1,6 +1,7 @@
 #include "frmMainRules.h"
 
 #include "PageNaming.h"
+#include "PathText.h"
 
 namespace plexifold::app {
 namespace {
@@ -37,13 +38,13 @@ void frmMainRules::SetInputsEnabled(bool enabled) {
 void frmMainRules::RefreshFileList(bool showWarning) {
     m_File1.setPattern(kPattern);
     // A folder that cannot be listed leaves the list with its former folder and names.
-    m_File1.setPath(PathFromUtf8(m_view.pathText()));
+    m_File1.setPath(files::PathFromUtf8(m_view.pathText()));
     if (m_File1.count() == 0 && showWarning) {
         m_view.showMessage(kNoFilesWarning, MessageIcon::Exclamation);
         m_view.setPathText(kPrompt);
         txtPath_Change();
     } else {
-        m_view.setPathText(Utf8Of(m_File1.path()));
+        m_view.setPathText(files::Utf8Of(m_File1.path()));
     }
 }
 

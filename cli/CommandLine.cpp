@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <map>
 
-#include "PageNaming.h"
+#include "FileList.h"
+#include "Folder.h"
+#include "PathText.h"
 
 namespace plexifold::cli {
 namespace {
@@ -17,6 +19,7 @@ struct Texts {
     std::string shard;
     std::string pages;
     std::string name;
+    std::string filesFrom;
 };
 
 void addOptions(CLI::App& app, Options& options, Texts& texts) {
@@ -26,7 +29,7 @@ void addOptions(CLI::App& app, Options& options, Texts& texts) {
     app.add_flag("--version", options.version);
     app.add_flag("--json", options.json);
     app.add_flag("-r,--recursive", options.recursive);
-    app.add_option("--files-from", options.filesFrom);
+    app.add_option("--files-from", texts.filesFrom);
     app.add_flag("-0,--null", options.nullSeparated);
     app.add_option("--shard", texts.shard);
     app.add_option("-o,--output-dir", texts.outputDir);
@@ -41,11 +44,40 @@ void addOptions(CLI::App& app, Options& options, Texts& texts) {
     app.add_option("paths", texts.paths);
 }
 
+// The arguments that `texts` were read from, each taken once: a name that UTF-8 cannot hold
+// keeps its exact form.
+std::vector<std::filesystem::path> argumentsOf(const std::vector<std::string>& texts,
+                                               const std::vector<std::filesystem::path>& arguments,
+                                               const std::vector<std::string>& argumentTexts) {
+    std::vector<bool> taken(arguments.size(), false);
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& text : texts) {
+        std::size_t i = 0;
+        while (i < arguments.size() && (taken[i] || argumentTexts[i] != text))
+            ++i;
+        if (i == arguments.size()) {
+            paths.push_back(files::PathFromUtf8(text));
+        } else {
+            taken[i] = true;
+            paths.push_back(arguments[i]);
+        }
+    }
+    return paths;
+}
+
 // The option texts in their types; false, with `error` set, for one that does not read.
-bool readTexts(const Texts& texts, Options& options, std::string& error) {
-    std::ranges::transform(texts.paths, std::back_inserter(options.paths), PathFromUtf8);
-    options.split.outputRoot = PathFromUtf8(texts.outputDir);
-    options.base = PathFromUtf8(texts.base);
+// Paths are the arguments themselves, so that a name UTF-8 cannot hold keeps its form.
+bool readTexts(const Texts& texts, const std::vector<std::filesystem::path>& arguments,
+               const std::vector<std::string>& argumentTexts, Options& options,
+               std::string& error) {
+    options.paths = argumentsOf(texts.paths, arguments, argumentTexts);
+    const auto exact = [&](const std::string& text) {
+        return text.empty() ? std::filesystem::path()
+                            : argumentsOf({text}, arguments, argumentTexts).front();
+    };
+    options.split.outputRoot = exact(texts.outputDir);
+    options.base = exact(texts.base);
+    options.filesFrom = exact(texts.filesFrom);
     options.split.dryRun = options.dryRun;
     if (!texts.shard.empty() && !options.shard.parse(texts.shard, error))
         return false;
@@ -66,14 +98,16 @@ bool readTexts(const Texts& texts, Options& options, std::string& error) {
 
 } // namespace
 
-bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Options& options,
                       std::string& error) {
+    std::vector<std::string> argumentTexts;
+    std::ranges::transform(arguments, std::back_inserter(argumentTexts), files::Utf8Of);
     CLI::App app;
     app.set_help_flag(); // our own help text, below
     app.allow_extras();  // unknown options are reported in our words
     Texts texts;
     addOptions(app, options, texts);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    std::vector<std::string> reversed(argumentTexts.rbegin(), argumentTexts.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& failure) {
@@ -86,7 +120,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    if (!readTexts(texts, options, error))
+    if (!readTexts(texts, arguments, argumentTexts, options, error))
         return false;
     if (options.paths.empty() && options.filesFrom.empty() && !options.help && !options.version) {
         error = "no file or folder given";
@@ -126,6 +160,25 @@ std::string usageText() {
            "\n"
            "Exit status: 0 every file split or skipped, 1 a file failed, 2 usage error,\n"
            "130 interrupted, 143 terminated.\n";
+}
+
+std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
+                                               std::vector<std::filesystem::path>& missing) {
+    std::vector<std::filesystem::path> found;
+    for (const std::filesystem::path& path : paths) {
+        if (files::IsFolder(path)) {
+            FileList list;
+            list.setPath(path);
+            list.setPattern("*.tif;*.tiff");
+            for (int i = 0; i < list.count(); ++i)
+                found.push_back(list.filePath(i));
+        } else if (files::Exists(path)) {
+            found.push_back(path);
+        } else {
+            missing.push_back(path);
+        }
+    }
+    return found;
 }
 
 } // namespace plexifold::cli

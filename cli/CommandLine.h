@@ -15,9 +15,9 @@ struct Options {
     bool quiet = false;
     bool help = false;
     bool version = false;
-    bool json = false;      // results as JSON Lines on stdout, messages on stderr
-    bool recursive = false; // folders with their subfolders
-    std::string filesFrom;  // a list of paths, "-" for stdin; "" none
+    bool json = false;               // results as JSON Lines on stdout, messages on stderr
+    bool recursive = false;          // folders with their subfolders
+    std::filesystem::path filesFrom; // a list of paths, "-" for stdin; "" none
     bool nullSeparated = false;
     Shard shard;
     std::filesystem::path base; // what file paths mirror under outputDir; "": working folder
@@ -25,12 +25,17 @@ struct Options {
     SplitSettings split; // outputRoot, name, pages, ifExists, dryRun
 };
 
-/// Reads the arguments after the program name (UTF-8). False, with `error` set, on a
-/// usage error.
-bool parseCommandLine(const std::vector<std::string>& arguments, Options& options,
+/// Reads the arguments after the program name, each in the system's own form; the paths
+/// among them are kept exactly. False, with `error` set, on a usage error.
+bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Options& options,
                       std::string& error);
 
 /// The text --help prints.
 std::string usageText();
+
+/// The files named by `paths`: a file as given, a folder's "*.tif;*.tiff" files as
+/// the window lists them. A path that is neither goes to `missing`.
+std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
+                                               std::vector<std::filesystem::path>& missing);
 
 } // namespace plexifold::cli

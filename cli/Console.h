@@ -2,16 +2,17 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 // What the command line needs of its operating system, one file per system
 // (Console_posix.cpp, Console_win32.cpp). Each also holds the program's entry
-// point, which hands the arguments over as UTF-8 and prints UTF-8.
+// point, which hands the arguments over in the system's own form and prints UTF-8.
 namespace plexifold::cli {
 
-/// The program's body; `arguments` are those after the program's name, in UTF-8.
-int runSplit(const std::vector<std::string>& arguments);
+/// The program's body; `arguments` are those after the program's name.
+int runSplit(const std::vector<std::filesystem::path>& arguments);
 
 /// Whether `stream` writes to a terminal that can redraw a line.
 bool isTerminal(std::FILE* stream);

@@ -41,5 +41,5 @@ void useBinaryOutput() {}
 
 // Arguments and file names are bytes here, passed on unchanged.
 int main(int argc, char** argv) {
-    return plexifold::cli::runSplit(std::vector<std::string>(argv + 1, argv + argc));
+    return plexifold::cli::runSplit(std::vector<std::filesystem::path>(argv + 1, argv + argc));
 }

@@ -19,16 +19,6 @@ BOOL WINAPI requestStop(DWORD event) {
     return TRUE;
 }
 
-std::string utf8Of(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back(); // the terminating NUL
-    return utf8;
-}
-
 HANDLE consoleOf(std::FILE* stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
@@ -66,11 +56,8 @@ void useBinaryOutput() {
 
 } // namespace plexifold::cli
 
-// Arguments come as UTF-16 and go on as UTF-8, never through the ANSI code page.
+// Arguments come as UTF-16 and stay so, never through the ANSI code page.
 int wmain(int argc, wchar_t** argv) {
     plexifold::cli::prepareConsole();
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(plexifold::cli::utf8Of(argv[i]));
-    return plexifold::cli::runSplit(arguments);
+    return plexifold::cli::runSplit(std::vector<std::filesystem::path>(argv + 1, argv + argc));
 }

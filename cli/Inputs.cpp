@@ -1,4 +1,5 @@
 #include "Inputs.h"
+#include "PathText.h"
 
 #include <iostream>
 
@@ -29,9 +30,9 @@ bool Inputs::open(const Options& options, std::string& error) {
             std::ios::sync_with_stdio(false); // stdin read in blocks; output goes through stdio
             m_chain.add(std::make_unique<ListSource>(std::cin, separator));
         } else {
-            m_list.open(PathFromUtf8(options.filesFrom), std::ios::binary);
+            m_list.open(options.filesFrom, std::ios::binary);
             if (!m_list) {
-                error = "cannot read the list " + options.filesFrom;
+                error = "cannot read the list " + files::Utf8Of(options.filesFrom);
                 return false;
             }
             m_chain.add(std::make_unique<ListSource>(m_list, separator));

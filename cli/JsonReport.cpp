@@ -1,4 +1,5 @@
 #include "JsonReport.h"
+#include "PathText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,15 +11,6 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr int kSchema = 1;
-
-bool isUtf8(const std::string& text) {
-    try {
-        (void)json(text).dump();
-        return true;
-    } catch (const json::type_error&) {
-        return false;
-    }
-}
 
 std::string base64(const std::string& bytes) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -35,17 +27,20 @@ std::string base64(const std::string& bytes) {
     return text;
 }
 
-// A path as "path" (invalid bytes shown as U+FFFD) and, when its bytes are not UTF-8, the
-// bytes themselves in base64 as "path_bytes".
+// A path as "path" (what UTF-8 cannot hold shown as U+FFFD) and, when that loses something,
+// the path's own bytes in base64 as "path_bytes" (UTF-16LE on Windows).
 void putPath(json& record, const std::string& key, const std::filesystem::path& path) {
-    const std::string text = Utf8Of(path);
+    const std::string text = files::Utf8Of(path);
     record[key] = text;
-    if (!isUtf8(text))
-        record[key + "_bytes"] = base64(text);
+    if (files::PathFromUtf8(text) != path) {
+        const auto& native = path.native();
+        record[key + "_bytes"] = base64(std::string(reinterpret_cast<const char*>(native.data()),
+                                                    native.size() * sizeof(native[0])));
+    }
 }
 
 std::string line(const json& record) {
-    return record.dump(-1, ' ', false, json::error_handler_t::replace);
+    return record.dump();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "JobsProgress.h"
 #include "JsonReport.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitBatch.h"
 #include "TerminalProgress.h"
 
@@ -29,7 +30,8 @@ void print(std::FILE* out, const std::string& text) {
 }
 
 void reportFile(const fs::path& file, const std::string& reason) {
-    print(stderr, "plexifold-split: " + Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
+    print(stderr,
+          "plexifold-split: " + files::Utf8Of(fs::path(file).make_preferred()) + ": " + reason);
 }
 
 std::string counted(std::int64_t count, const char* one, const char* many) {
@@ -58,7 +60,7 @@ public:
             return m_silent;
         if (m_options.jobs > 1)
             return m_jobs.startFile(index);
-        m_terminal.startFile(index, Utf8Of(FileTitleOf(path)));
+        m_terminal.startFile(index, files::Utf8Of(FileTitleOf(path)));
         return m_terminal;
     }
     void fileFinished(std::size_t index, const fs::path& path, const FileResult& result) override {
@@ -85,13 +87,14 @@ private:
         if (!result.ok)
             reportFile(file, result.outcome.reason);
         else if (result.output && !m_options.quiet)
-            print(m_options.json ? stderr : stdout, Utf8Of(file) + ": " + result.outcome.reason);
+            print(m_options.json ? stderr : stdout,
+                  files::Utf8Of(file) + ": " + result.outcome.reason);
         else if (m_options.dryRun && !m_options.json)
             for (const PageFile& page : result.outcome.pageFiles)
-                print(stdout, Utf8Of(page.path));
+                print(stdout, files::Utf8Of(page.path));
         else if (!m_options.quiet && !m_options.json && !m_options.dryRun && !isTerminal(stdout))
-            print(stdout,
-                  Utf8Of(file) + ": " + counted(result.outcome.pagesWritten, "page", "pages"));
+            print(stdout, files::Utf8Of(file) + ": " +
+                              counted(result.outcome.pagesWritten, "page", "pages"));
     }
 
     const Options& m_options;
@@ -128,7 +131,7 @@ int splitAll(FileSource& files, const Options& options) {
     return batch.failed > 0 ? kExitFailed : 0;
 }
 
-int run(const std::vector<std::string>& arguments) {
+int run(const std::vector<fs::path>& arguments) {
     Options options;
     std::string error;
     if (!parseCommandLine(arguments, options, error)) {
@@ -153,7 +156,7 @@ int run(const std::vector<std::string>& arguments) {
 
 } // namespace
 
-int runSplit(const std::vector<std::string>& arguments) {
+int runSplit(const std::vector<fs::path>& arguments) {
     try {
         return run(arguments);
     } catch (const std::exception& failure) { // never the 255 that stops xargs

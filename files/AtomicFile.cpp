@@ -5,6 +5,7 @@
 
 #include "AtomicFileSystem.h"
 #include "FileError.h"
+#include "PathText.h"
 
 // What an atomic file is on every system; the system calls are in AtomicFilePosix.cpp and
 // AtomicFileWin32.cpp.
@@ -47,7 +48,7 @@ bool AtomicFile::System::namedFilesOnly() {
 }
 
 void AtomicFile::System::failWriting(const std::filesystem::path& target, int error) {
-    throw FileError("cannot write " + pathText(target) + ": " + FileHandle::errorText(error));
+    throw FileError("cannot write " + Utf8Of(target) + ": " + FileHandle::errorText(error));
 }
 
 } // namespace plexifold::files

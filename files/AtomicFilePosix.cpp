@@ -4,12 +4,13 @@
 
 #include "AtomicFileSystem.h"
 #include "FileError.h"
+#include "PathText.h"
 
 namespace plexifold::files {
 namespace {
 
-std::string folderOf(const std::filesystem::path& target) {
-    return target.has_parent_path() ? target.parent_path().string() : std::string(".");
+std::filesystem::path folderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
 // An unnamed file is linked in through its /proc entry (linkat with AT_EMPTY_PATH would
@@ -51,7 +52,7 @@ private:
 };
 
 PosixFile::PosixFile(const std::filesystem::path& target)
-    : m_target(target), m_name(target.filename().string()) {
+    : m_target(target), m_name(target.filename().native()) {
     if (m_name.empty())
         fail(EISDIR);
     if (!openUnnamed())
@@ -92,7 +93,7 @@ bool PosixFile::openUnnamed() {
         fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
-        m_file = adopt(fd, m_target.string());
+        m_file = adopt(fd, Utf8Of(m_target));
         m_procPath = "/proc/self/fd/" + std::to_string(fd);
         return true;
     }
@@ -109,7 +110,7 @@ void PosixFile::openNamed() {
         const int fd =
             ::openat(folderFd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            m_file = adopt(fd, m_target.string());
+            m_file = adopt(fd, Utf8Of(m_target));
             m_temporary = name;
             return;
         }
@@ -123,7 +124,7 @@ void PosixFile::openFolder() {
     const int fd = ::open(folderOf(m_target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         fail(errno);
-    m_folder = adopt(fd, folderOf(m_target));
+    m_folder = adopt(fd, Utf8Of(folderOf(m_target)));
 }
 
 // Links the unnamed file at the target; false when something is there already.

@@ -75,7 +75,4 @@ private:
     std::string m_path;
 };
 
-/// A path as UTF-8 text, for messages.
-std::string pathText(const std::filesystem::path& path);
-
 } // namespace plexifold::files

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "FileError.h"
+#include "PathText.h"
 
 namespace plexifold::files {
 namespace {
@@ -20,10 +21,6 @@ int fdOf(std::intptr_t native) {
 
 } // namespace
 
-std::string pathText(const std::filesystem::path& path) {
-    return path.string();
-}
-
 FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
     // Non-blocking, so that a FIFO cannot stall the open; only regular files are read.
     int fd;
@@ -31,13 +28,13 @@ FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        throw FileError("cannot open " + path.string() + ": " + std::strerror(errno));
-    FileHandle file(fd, path.string());
+        throw FileError("cannot open " + Utf8Of(path) + ": " + std::strerror(errno));
+    FileHandle file(fd, Utf8Of(path));
     struct stat status {};
     if (::fstat(fd, &status) != 0)
-        throw FileError("cannot open " + path.string() + ": " + std::strerror(errno));
+        throw FileError("cannot open " + Utf8Of(path) + ": " + std::strerror(errno));
     if (!S_ISREG(status.st_mode))
-        throw FileError("cannot open " + path.string() + ": " +
+        throw FileError("cannot open " + Utf8Of(path) + ": " +
                         (S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file"));
     return file;
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "FileError.h"
+#include "PathText.h"
 #include "SystemPath.h"
 
 namespace plexifold::files {
@@ -31,21 +32,16 @@ OVERLAPPED at(std::uint64_t offset) {
 
 } // namespace
 
-std::string pathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
 FileHandle FileHandle::openForReading(const std::filesystem::path& path) {
     // Others may read the file meanwhile, and delete or rename it, as on Linux.
     const HANDLE handle =
         ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        failWith("cannot open", pathText(path), systemError(::GetLastError(), path));
-    FileHandle file(reinterpret_cast<std::intptr_t>(handle), pathText(path));
+        failWith("cannot open", Utf8Of(path), systemError(::GetLastError(), path));
+    FileHandle file(reinterpret_cast<std::intptr_t>(handle), Utf8Of(path));
     if (::GetFileType(handle) != FILE_TYPE_DISK)
-        throw FileError("cannot open " + pathText(path) + ": not a regular file");
+        throw FileError("cannot open " + Utf8Of(path) + ": not a regular file");
     return file;
 }
 

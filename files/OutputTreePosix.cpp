@@ -6,6 +6,7 @@
 #include "FileError.h"
 #include "FileHandle.h"
 #include "OutputTree.h"
+#include "PathText.h"
 
 namespace plexifold::files {
 namespace {
@@ -31,10 +32,10 @@ private:
 
 [[noreturn]] void fail(const std::filesystem::path& folder, int error) {
     if (error == ELOOP)
-        throw FileError(pathText(folder) + " is a symbolic link");
+        throw FileError(Utf8Of(folder) + " is a symbolic link");
     if (error == ENOTDIR)
-        throw FileError(pathText(folder) + " is not a folder");
-    throw FileError("cannot make the folder " + pathText(folder) + ": " +
+        throw FileError(Utf8Of(folder) + " is not a folder");
+    throw FileError("cannot make the folder " + Utf8Of(folder) + ": " +
                     FileHandle::errorText(error));
 }
 

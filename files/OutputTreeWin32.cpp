@@ -3,6 +3,7 @@
 #include "FileError.h"
 #include "FileHandle.h"
 #include "OutputTree.h"
+#include "PathText.h"
 #include "SystemPath.h"
 
 namespace plexifold::files {
@@ -35,18 +36,18 @@ void makeFoldersBeneath(const std::filesystem::path& root, const std::filesystem
     for (auto step = steps.begin();; ++step) {
         const DWORD attributes = GetFileAttributesW(systemPath(reached).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
-            throw FileError("cannot make the folder " + pathText(reached) + ": " +
+            throw FileError("cannot make the folder " + Utf8Of(reached) + ": " +
                             systemErrorText(GetLastError()));
         if (reached != root && isReparsePoint(attributes))
-            throw FileError(pathText(reached) + " is a symbolic link");
+            throw FileError(Utf8Of(reached) + " is a symbolic link");
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            throw FileError(pathText(reached) + " is not a folder");
+            throw FileError(Utf8Of(reached) + " is not a folder");
         if (step == steps.end())
             return;
         reached /= *step;
         if (!CreateDirectoryW(systemPath(reached).c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS)
-            throw FileError("cannot make the folder " + pathText(reached) + ": " +
+            throw FileError("cannot make the folder " + Utf8Of(reached) + ": " +
                             systemErrorText(GetLastError()));
     }
 }

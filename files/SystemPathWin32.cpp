@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <windows.h>
 
+#include "PathText.h"
+
 namespace plexifold::files {
 namespace {
 
@@ -70,8 +72,7 @@ std::string systemErrorText(unsigned long code) {
         wide.pop_back();
     if (wide.empty())
         return "Windows error " + std::to_string(code);
-    const std::u8string utf8 = std::filesystem::path(wide).u8string();
-    return {utf8.begin(), utf8.end()};
+    return Utf8FromUtf16({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
 }
 
 } // namespace plexifold::files

@@ -8,6 +8,7 @@
 #include "DataWalker.h"
 #include "OutputFile.h"
 #include "PagePlanner.h"
+#include "PathText.h"
 #include "TiffError.h"
 #include "TiffReader.h"
 #include "TiffSource.h"
@@ -25,7 +26,7 @@ std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
         const PagePlan plan = planPage(source, page);
         OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
         files::AtomicFile file(target);
-        OutputFile output(file.file(), files::pathText(target));
+        OutputFile output(file.file(), files::Utf8Of(target));
         PageWriter(source, plan, output).write();
         file.commit();
         share.keep();

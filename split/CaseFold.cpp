@@ -1,5 +1,7 @@
 #include "CaseFold.h"
 
+#include "PathText.h"
+
 namespace plexifold {
 namespace {
 
@@ -30,78 +32,20 @@ char32_t fold(char32_t c) {
     return c;
 }
 
-// Bytes that start no valid sequence become code points of the low surrogate range,
-// which UTF-8 never holds, so that such names still compare and sort consistently.
-constexpr char32_t kStrayByte = 0xDC00;
-
-std::size_t sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
+std::u32string folded(std::u32string codePoints) {
+    for (char32_t& c : codePoints)
+        c = fold(c);
+    return codePoints;
 }
-
-// Decodes one UTF-8 sequence at `text[i]`; 0 as length when it is not valid.
-std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = sequenceLength(lead);
-    if (length == 0 || i + length > text.size())
-        return 0;
-    c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        c = (c << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    const bool invalid = c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF);
-    return overlong || invalid ? 0 : length;
-}
-
-#ifdef _WIN32
-std::u32string foldedUtf16(std::wstring_view text) {
-    std::u32string folded;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char16_t>(text[i]);
-        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        if (pair)
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[++i]) - 0xDC00);
-        folded += fold(c);
-    }
-    return folded;
-}
-#endif
 
 } // namespace
 
 std::u32string FoldedText(std::string_view utf8) {
-    std::u32string folded;
-    for (std::size_t i = 0; i < utf8.size();) {
-        char32_t c = 0;
-        std::size_t length = decodeUtf8(utf8, i, c);
-        if (length == 0) {
-            c = kStrayByte + static_cast<unsigned char>(utf8[i]);
-            length = 1;
-        }
-        folded += fold(c);
-        i += length;
-    }
-    return folded;
+    return folded(files::CodePointsOfUtf8(utf8));
 }
 
 std::u32string FoldedName(const std::filesystem::path& name) {
-#ifdef _WIN32
-    return foldedUtf16(name.native());
-#else
-    return FoldedText(name.native());
-#endif
+    return folded(files::CodePointsOf(name));
 }
 
 bool WildcardMatch(std::u32string_view name, std::u32string_view pattern) {

@@ -4,25 +4,12 @@
 #include <ranges>
 
 #include "CaseFold.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "Folder.h"
 
 namespace plexifold {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool isHidden(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    return entry.path().filename().native().starts_with('.');
-#endif
-}
 
 std::vector<std::u32string> foldedPatterns(const std::string& pattern) {
     std::vector<std::u32string> patterns;
@@ -81,9 +68,8 @@ bool FileList::setPath(const fs::path& folder) {
     if (folder.empty())
         return false;
     const fs::path held = heldForm(folder);
-    std::error_code error;
     std::vector<fs::path> names;
-    if (held.empty() || !fs::is_directory(held, error) || !read(held, names))
+    if (held.empty() || !files::IsFolder(held) || !read(held, names))
         return false;
     m_path = held;
     m_names = std::move(names);
@@ -112,29 +98,23 @@ bool FileNameMatches(const fs::path& name, const std::string& pattern) {
 
 bool ListFolder(const fs::path& folder, const std::string& pattern, std::vector<fs::path>& files,
                 std::vector<fs::path>* subfolders) {
+    const auto shown = files::ShownFilesIn(folder, subfolders);
+    if (!shown)
+        return false;
     const std::vector<std::u32string> patterns = foldedPatterns(pattern);
     std::vector<Listed> listed;
-    std::vector<Listed> folders;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code statusError;
-        if (isHidden(*it))
-            continue;
-        if (subfolders && it->is_directory(statusError) && !it->is_symlink(statusError)) {
-            folders.push_back({FoldedName(it->path().filename()), it->path().filename()});
-            continue;
-        }
-        if (!it->is_regular_file(statusError))
-            continue;
-        std::u32string folded = FoldedName(it->path().filename());
+    for (const fs::path& name : *shown) {
+        std::u32string folded = FoldedName(name);
         if (std::ranges::any_of(patterns, [&](const auto& p) { return WildcardMatch(folded, p); }))
-            listed.push_back({std::move(folded), it->path().filename()});
+            listed.push_back({std::move(folded), name});
     }
-    if (error)
-        return false;
     takeSorted(listed, files);
-    if (subfolders)
+    if (subfolders) {
+        std::vector<Listed> folders;
+        for (fs::path& name : *subfolders)
+            folders.push_back({FoldedName(name), std::move(name)});
         takeSorted(folders, *subfolders);
+    }
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "FileSources.h"
+#include "PathText.h"
 
 #include "FileList.h"
 #include "PageNaming.h"
@@ -86,7 +87,7 @@ bool ListSource::next(fs::path& path) {
             m_entry.pop_back();
         if (m_entry.empty())
             continue;
-        path = PathFromUtf8(m_entry);
+        path = files::PathFromUtf8(m_entry);
         return true;
     }
     return false;

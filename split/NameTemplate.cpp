@@ -1,4 +1,5 @@
 #include "NameTemplate.h"
+#include "PathText.h"
 
 #include <array>
 #include <regex>
@@ -28,7 +29,7 @@ Field fieldAt(std::string_view text, std::size_t& length) {
 }
 
 Native nativeOf(std::string_view utf8) {
-    return PathFromUtf8(std::string(utf8)).native();
+    return files::PathFromUtf8(std::string(utf8)).native();
 }
 
 Native asciiNative(const std::string& text) {

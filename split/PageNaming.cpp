@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "PathText.h"
+
 namespace plexifold {
 namespace {
 
@@ -12,11 +14,7 @@ using Char = Native::value_type;
 constexpr std::size_t kMaxTitleLength = 499;
 
 bool isSeparator(Char c) {
-#ifdef _WIN32
-    return c == L'\\' || c == L'/';
-#else
-    return c == '/';
-#endif
+    return c == Char('/') || c == std::filesystem::path::preferred_separator;
 }
 
 // The index just past the last separator, 0 when there is none.
@@ -27,17 +25,9 @@ std::size_t titleStart(const Native& path) {
 
 // The length of `text` in UTF-16 units, whatever the system's form of a path.
 std::size_t utf16Length(const Native& text) {
-#ifdef _WIN32
-    return text.size();
-#else
-    std::size_t units = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        units += (byte & 0xC0) != 0x80; // a sequence's first byte
-        units += (byte & 0xF8) == 0xF0; // four bytes take a surrogate pair
-    }
-    return units;
-#endif
+    const std::u32string codePoints = files::CodePointsOf(text);
+    return codePoints.size() + static_cast<std::size_t>(std::ranges::count_if(
+                                   codePoints, [](char32_t c) { return c > 0xFFFF; }));
 }
 
 Native titleText(const std::filesystem::path& path) {
@@ -93,15 +83,6 @@ std::filesystem::path PageFilePath(const std::filesystem::path& path, std::int32
     if (!extension.empty())
         name += Char('.') + extension;
     return name;
-}
-
-std::string Utf8Of(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
-std::filesystem::path PathFromUtf8(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 } // namespace plexifold

@@ -31,10 +31,4 @@ std::string PageNumberText(std::int32_t total, std::int32_t page);
 std::filesystem::path PageFilePath(const std::filesystem::path& path, std::int32_t total,
                                    std::int32_t page);
 
-/// The path as UTF-8 display text: the one place a path becomes text.
-std::string Utf8Of(const std::filesystem::path& path);
-
-/// The path that UTF-8 text names; Utf8Of read back.
-std::filesystem::path PathFromUtf8(const std::string& text);
-
 } // namespace plexifold

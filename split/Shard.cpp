@@ -1,6 +1,8 @@
 #include "Shard.h"
+#include "PathText.h"
 
 #include <charconv>
+#include <type_traits>
 
 #include "PageNaming.h"
 
@@ -10,6 +12,14 @@ namespace {
 bool parseCount(std::string_view text, std::uint64_t& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// The bytes of the path as given on Linux (its UTF-8 when it is UTF-8), its UTF-8 on Windows.
+std::string hashedText(const std::filesystem::path& path) {
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, char>)
+        return path.native();
+    else
+        return files::Utf8Of(path);
 }
 
 } // namespace
@@ -35,7 +45,7 @@ bool Shard::parse(const std::string& text, std::string& error) {
 }
 
 bool Shard::holds(const std::filesystem::path& path) const {
-    return count <= 1 || Fnv1a64(Utf8Of(path)) % count == index;
+    return count <= 1 || Fnv1a64(hashedText(path)) % count == index;
 }
 
 } // namespace plexifold

@@ -1,4 +1,5 @@
 #include "SplitBatch.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <thread>
@@ -35,7 +36,7 @@ bool SubfolderUnder(const fs::path& source, const fs::path& base, fs::path& subf
     const fs::path root = comparable(base);
     const fs::path relative = folder.lexically_relative(root);
     if (relative.empty() || *relative.begin() == "..") {
-        reason = "it lies outside its base folder " + Utf8Of(root);
+        reason = "it lies outside its base folder " + files::Utf8Of(root);
         return false;
     }
     subfolder = relative == "." ? fs::path() : relative;
@@ -109,7 +110,7 @@ bool SplitBatch::splitEntry(const Entry& entry, SplitProgress& progress,
 
 bool SplitBatch::isSourceFile(const fs::path& path) {
     std::error_code error;
-    return !Utf8Of(path.filename()).starts_with('.') && fs::is_regular_file(path, error) &&
+    return !files::Utf8Of(path.filename()).starts_with('.') && fs::is_regular_file(path, error) &&
            FileNameMatches(path.filename(), "*.tif;*.tiff");
 }
 
@@ -120,7 +121,7 @@ bool SplitBatch::isOutput(const Entry& entry, SplitOutcome& outcome) {
     const std::optional<fs::path> source = m_outputs.sourceOf(entry.path);
     if (source) {
         outcome.pageCount = 1;
-        outcome.reason = "a page file of " + Utf8Of(*source) + ", left alone";
+        outcome.reason = "a page file of " + files::Utf8Of(*source) + ", left alone";
     }
     return source.has_value();
 }

@@ -8,6 +8,7 @@
 #include "OutputTree.h"
 #include "PageImageDocument.h"
 #include "PageNaming.h"
+#include "PathText.h"
 
 namespace plexifold {
 namespace {
@@ -16,8 +17,8 @@ using imaging::PageImageDocument;
 
 // Built by concatenation: a file name is never read as a pattern.
 std::string progressText(const std::filesystem::path& path, std::int32_t page, std::int32_t total) {
-    return "Processing " + Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) + " from " +
-           std::to_string(total) + ")";
+    return "Processing " + files::Utf8Of(FileTitleOf(path)) + " (" + std::to_string(page) +
+           " from " + std::to_string(total) + ")";
 }
 
 // Beyond this many failed pages the reason only counts the rest.
@@ -67,13 +68,13 @@ bool settleExisting(FileSplit& split, std::int32_t page, const std::filesystem::
     const IfExists rule = split.settings.ifExists;
     std::string why;
     if (existing.kind == files::ExistingFile::Link && underOutput)
-        why = Utf8Of(target) + " is a symbolic link";
+        why = files::Utf8Of(target) + " is a symbolic link";
     else if (existing.kind == files::ExistingFile::None || rule == IfExists::Replace)
         return false; // what cannot be replaced fails as it is written
     else if (existing.kind != files::ExistingFile::Regular)
-        why = Utf8Of(target) + " is there and is not a file";
+        why = files::Utf8Of(target) + " is there and is not a file";
     else if (rule == IfExists::Fail)
-        why = Utf8Of(target) + " is there already";
+        why = files::Utf8Of(target) + " is there already";
     if (why.empty()) {
         ++split.outcome.pagesKept;
         split.outcome.pageFiles.push_back({page, target, existing.bytes, true});

@@ -1,28 +1,17 @@
 #include "WideText.h"
 
-#include <windows.h>
+#include "PathText.h"
 
 namespace plexifold::win32 {
 
+// wchar_t is a UTF-16 unit on Windows.
 std::wstring WideFromUtf8(std::string_view text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
+    const std::u16string utf16 = files::Utf16FromUtf8(text);
+    return {utf16.begin(), utf16.end()};
 }
 
 std::string Utf8FromWide(std::wstring_view text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    return files::Utf8FromUtf16({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 } // namespace plexifold::win32

@@ -6,7 +6,9 @@
 
 #include "FakeWindow.h"
 #include "FileBytes.h"
+#include "Folder.h"
 #include "GreyPages.h"
+#include "PathText.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -26,7 +28,7 @@ std::string processing(const std::string& name, int page, int count) {
 class BatchRunTest : public ::testing::Test {
 protected:
     std::filesystem::path path(const std::string& name) const {
-        return m_folder.path() / PathFromUtf8(name);
+        return m_folder.path() / files::PathFromUtf8(name);
     }
     void writeTiff(const std::string& name, int pages) { writeGreyPages(path(name), pages); }
     /// The names of the folder's files that hold "_page_", sorted.
@@ -125,6 +127,21 @@ TEST_F(BatchRunTest, FailingFilesAreNamedInTheBox) {
         << box.text;
     EXPECT_NE(box.text.find("\nc.tif: page 2 of 3 not written: "), std::string::npos) << box.text;
     EXPECT_EQ(std::count(box.text.begin(), box.text.end(), '\n'), 4) << box.text;
+}
+
+// A folder past the classic limit of 260 characters is listed and split like any other.
+TEST_F(BatchRunTest, SplitsAFolderPastTheClassicPathLimit) {
+    const std::filesystem::path folder = longFolderIn(m_folder.path());
+    std::filesystem::create_directories(folder);
+    writeGreyPages(folder / "a.tif", 2);
+    m_window.stored = text(folder);
+    m_rules.Form_Load();
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.messages[0].text, "Done!");
+    auto names = files::ShownFilesIn(folder).value();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::filesystem::path>{"a.tif", "a_page_1.tif", "a_page_2.tif"}));
 }
 
 // The page files of a run are not in the list; a second run splits the same names.

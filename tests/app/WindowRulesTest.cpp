@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeWindow.h"
+#include "PathText.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -92,8 +93,8 @@ TEST_F(WindowRulesTest, StartupRestoresAFolderNamedInAnyScript) {
 #else
     const std::string named = folder() + "/ Сканы, 扫描 ";
 #endif
-    std::filesystem::create_directory(PathFromUtf8(named));
-    touchFiles(PathFromUtf8(named), {"αβγ.TIF", "Überweisung.tif"});
+    std::filesystem::create_directory(files::PathFromUtf8(named));
+    touchFiles(files::PathFromUtf8(named), {"αβγ.TIF", "Überweisung.tif"});
     m_window.stored = named;
     app::frmMainRules rules(m_window);
     rules.Form_Load();

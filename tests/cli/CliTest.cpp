@@ -96,13 +96,19 @@ TEST_F(CliFolder, FilesGivenOneByOneSucceed) {
     EXPECT_EQ(files().size(), 5u + 15u);
 }
 
-// Names that hold "%" or letters of other scripts reach the output as they are.
+// Names that hold "%" or letters of other scripts reach the output as they are; bytes that
+// are not UTF-8 are shown as U+FFFD.
 TEST_F(CliFolder, ShowsNamesAsTheyAre) {
-    for (const std::string name : {"a%2Fb.tif", "%1.tif", "Überweisungen 2026 日本.tif"}) {
+    for (const auto& [name, shown] :
+         std::vector<std::pair<std::string, std::string>>{{"a%2Fb.tif", "a%2Fb.tif"},
+                                                          {"%1.tif", "%1.tif"},
+                                                          {"Überweisungen 2026 日本.tif", ""},
+                                                          {"scan\xFF.tif", "scan\uFFFD.tif"}}) {
         writeMultipageTiff(path(name), 2);
         const ChildResult run = runCli({path(name)});
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(run.out, path(name) + ": 2 pages\n1 file, 2 pages written, 0 failed\n");
+        EXPECT_EQ(run.out, path(shown.empty() ? name : shown) +
+                               ": 2 pages\n1 file, 2 pages written, 0 failed\n");
     }
 }
 

@@ -7,10 +7,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "AtomicFile.h"
 #include "FileBytes.h"
 #include "FileHandle.h"
 #include "OutputFile.h"
 #include "PageImageDocument.h"
+#include "PathText.h"
 #include "RawTiff.h"
 #include "TempFolder.h"
 
@@ -72,18 +74,11 @@ struct TargetCase {
     std::function<fs::path(const fs::path&)> folder; // where the source and its pages go
 };
 
-fs::path longFolder(const fs::path& base) {
-    fs::path folder = base;
-    for (char letter = 'a'; folder.native().size() <= 300; ++letter)
-        folder /= std::string(60, letter);
-    return folder;
-}
-
 const TargetCase targetCases[] = {
     {"PlainFolder", [](const fs::path& base) { return base / "pages"; }},
     {"FolderNamedInOtherScripts",
      [](const fs::path& base) { return base / u8"Überweisungen 2026 日本"; }},
-    {"PathOver260Characters", longFolder},
+    {"PathOver260Characters", longFolderIn},
 };
 
 void PrintTo(const TargetCase& c, std::ostream* out) {
@@ -119,7 +114,7 @@ TEST_P(PageFiles, AppearWholeReplaceInOneStepAndLeaveNothingOnFailure) {
         ADD_FAILURE() << "a failing write went unnoticed";
     } catch (const TiffError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "cannot write " + files::pathText(target) + ": " + std::strerror(ENOSPC));
+                  "cannot write " + files::Utf8Of(target) + ": " + std::strerror(ENOSPC));
     }
     EXPECT_EQ(readFileBytes(target), replaced);
     EXPECT_EQ(namesIn(folder, base.path() / "listed"),
@@ -128,6 +123,32 @@ TEST_P(PageFiles, AppearWholeReplaceInOneStepAndLeaveNothingOnFailure) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, PageFiles, testing::ValuesIn(targetCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Offsets keep their high half: a write across 4 GiB and one past it land where asked, and
+// nothing lands 4 GiB lower. The file is sparse, so this costs nothing.
+TEST(FileHandle, ReadsAndWritesPastFourGiB) {
+    constexpr std::uint64_t FourGiB = std::uint64_t{1} << 32;
+    const std::uint64_t offsets[] = {FourGiB - 3, FourGiB + 20003};
+    const Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8};
+    TempFolder folder;
+    const fs::path path = folder.path() / "far";
+    {
+        files::AtomicFile file(path);
+        const std::span<const std::uint8_t> parts[] = {bytes};
+        for (const std::uint64_t offset : offsets)
+            EXPECT_EQ(file.file().writeAt(offset, parts).bytes, bytes.size());
+        file.commit();
+    }
+    const files::FileHandle file = files::FileHandle::openForReading(path);
+    EXPECT_EQ(file.size(), offsets[1] + bytes.size());
+    Bytes read(bytes.size());
+    for (const std::uint64_t offset : {offsets[0], offsets[1]}) {
+        ASSERT_TRUE(file.readAt(offset, read.data(), read.size()));
+        EXPECT_EQ(read, bytes) << offset;
+    }
+    ASSERT_TRUE(file.readAt(offsets[1] - FourGiB, read.data(), read.size()));
+    EXPECT_EQ(read, Bytes(bytes.size(), 0));
+}
 
 } // namespace
 } // namespace plexifold::test

@@ -1,10 +1,18 @@
-// Windows only: the form in which the file layer hands paths to the system. Wine takes
-// paths of any length, so this is where the "\\?\" form is checked.
+// Windows only: the form in which the file layer hands paths to the system (Wine takes
+// paths of any length, so this is where the "\\?\" form is checked), and what a page
+// file in the making leaves when its process is killed.
 #include <cerrno>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+#include <windows.h>
+
+#include "AtomicFile.h"
 #include "FileHandle.h"
+#include "Folder.h"
 #include "SystemPath.h"
+#include "TempFolder.h"
 
 namespace plexifold::test {
 namespace {
@@ -59,6 +67,54 @@ TEST(SystemError, KnownErrorsGetTheirNumberOthersKeepTheirCodeAndText) {
     const std::string text = files::FileHandle::errorText(-1392);
     EXPECT_FALSE(text.empty());
     EXPECT_NE(text.back(), '.');
+}
+
+// Polls `done` for up to 10 s.
+template <class Done> bool within10s(Done done) {
+    for (int i = 0; i < 1000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+}
+
+std::wstring helperProgram() {
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    return (std::filesystem::path(self).parent_path() / L"hold_page_file.exe").native();
+}
+
+// The temporary is hidden while it is written and gone once its writer is killed; the
+// finished page is shown.
+TEST(PageFileInTheMaking, IsHiddenAndGoneWhenItsProcessIsKilled) {
+    TempFolder folder;
+    const auto listed = [&] { return files::ShownFilesIn(folder.path()).value(); };
+    {
+        files::AtomicFile page(folder.path() / "doc_page_1.tif");
+        EXPECT_EQ(folder.names().size(), 1u);
+        EXPECT_TRUE(listed().empty()) << "the temporary is hidden";
+        page.commit();
+    }
+    EXPECT_EQ(listed(), std::vector<std::filesystem::path>{"doc_page_1.tif"});
+
+    std::wstring command =
+        L"\"" + helperProgram() + L"\" \"" + (folder.path() / "doc_page_2.tif").native() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    EXPECT_TRUE(within10s([&] { return folder.names().size() == 2; })) << "no temporary seen";
+    std::wstring kill = L"taskkill.exe /F /PID " + std::to_wstring(process.dwProcessId);
+    PROCESS_INFORMATION killer{};
+    ASSERT_TRUE(CreateProcessW(nullptr, kill.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &killer));
+    WaitForSingleObject(killer.hProcess, INFINITE);
+    CloseHandle(killer.hThread);
+    CloseHandle(killer.hProcess);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0) << "not killed";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_TRUE(within10s([&] { return folder.names().size() == 1; }))
+        << "a temporary stays: " << testing::PrintToString(folder.names());
 }
 
 } // namespace

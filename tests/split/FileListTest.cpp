@@ -7,6 +7,7 @@
 
 #include "FileList.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "TempFolder.h"
 
 using namespace plexifold;
@@ -18,7 +19,7 @@ const std::string kPattern = "*.tif;*.tiff";
 
 void touch(const fs::path& path) {
     std::ofstream file(path);
-    ASSERT_TRUE(file) << Utf8Of(path);
+    ASSERT_TRUE(file) << files::Utf8Of(path);
 }
 
 // `names` after the names of `shownOnWindows`: a leading dot hides a name on Linux only,
@@ -36,7 +37,7 @@ std::vector<std::string> listedNames(std::vector<std::string> shownOnWindows,
 std::vector<std::string> namesOf(const FileList& list) {
     std::vector<std::string> names;
     for (const fs::path& name : list.names())
-        names.push_back(Utf8Of(name));
+        names.push_back(files::Utf8Of(name));
     return names;
 }
 
@@ -63,16 +64,16 @@ TEST(FileList, ListsMatchingFilesOnceSortedWithoutRegardToCase) {
         test::TempFolder dir;
         for (const std::string name : c.files) {
             if (name.ends_with('/'))
-                fs::create_directory(dir.path() / PathFromUtf8(name));
+                fs::create_directory(dir.path() / files::PathFromUtf8(name));
             else
-                touch(dir.path() / PathFromUtf8(name));
+                touch(dir.path() / files::PathFromUtf8(name));
         }
         FileList list;
         ASSERT_TRUE(list.setPath(dir.path()));
         list.setPattern(c.pattern);
         EXPECT_EQ(namesOf(list), c.listed);
         EXPECT_EQ(list.path(), fs::canonical(dir.path()));
-        EXPECT_EQ(list.filePath(0), list.path() / PathFromUtf8(c.listed.front()));
+        EXPECT_EQ(list.filePath(0), list.path() / files::PathFromUtf8(c.listed.front()));
     }
 }
 
@@ -90,7 +91,8 @@ TEST(FileList, LeavesOutHiddenAndSystemFiles) {
     EXPECT_EQ(namesOf(list), (std::vector<std::string>{".dot.tif", "shown.tif"}));
 }
 #else
-// A name that is not UTF-8 is listed and reaches its file unchanged.
+// A name that is not UTF-8 is listed and reaches its file unchanged; it is shown with a
+// replacement character.
 TEST(FileList, KeepsNamesThatAreNotText) {
     test::TempFolder dir;
     const fs::path name = std::string("scan\xff.tif");
@@ -99,7 +101,8 @@ TEST(FileList, KeepsNamesThatAreNotText) {
     list.setPattern(kPattern);
     ASSERT_TRUE(list.setPath(dir.path()));
     ASSERT_EQ(list.count(), 1);
-    EXPECT_TRUE(fs::exists(PathFromUtf8(Utf8Of(list.filePath(0)))));
+    EXPECT_TRUE(fs::exists(list.filePath(0)));
+    EXPECT_EQ(files::Utf8Of(list.name(0)), "scan\uFFFD.tif");
 }
 #endif
 
@@ -125,7 +128,7 @@ TEST(FileList, KeepsItsFolderWhenTheNewOneIsNoFolder) {
     ASSERT_TRUE(list.setPath(dir.path()));
     for (const fs::path& bad : {fs::path(), dir.path() / "gone", dir.path() / "a.tif",
                                 fs::path("Select a folder with '.TIF' files")}) {
-        EXPECT_FALSE(list.setPath(bad)) << Utf8Of(bad);
+        EXPECT_FALSE(list.setPath(bad)) << files::Utf8Of(bad);
         EXPECT_EQ(namesOf(list), std::vector<std::string>{"a.tif"});
         EXPECT_EQ(list.path(), fs::canonical(dir.path()));
     }

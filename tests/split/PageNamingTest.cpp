@@ -4,6 +4,7 @@
 
 #include "NameTemplate.h"
 #include "PageNaming.h"
+#include "PathText.h"
 
 using namespace plexifold;
 
@@ -32,11 +33,11 @@ class PathParts : public testing::TestWithParam<NameCase> {};
 
 TEST_P(PathParts, TakesThePathApartByItsFileName) {
     const NameCase& c = GetParam();
-    const std::filesystem::path path = PathFromUtf8(c.path);
-    EXPECT_EQ(Utf8Of(FileTitleOf(path)), c.title);
-    EXPECT_EQ(Utf8Of(FolderOf(path)), c.folder);
-    EXPECT_EQ(Utf8Of(ExtensionOf(path)), c.extension);
-    EXPECT_EQ(Utf8Of(BaseNameOf(path)), c.base);
+    const std::filesystem::path path = files::PathFromUtf8(c.path);
+    EXPECT_EQ(files::Utf8Of(FileTitleOf(path)), c.title);
+    EXPECT_EQ(files::Utf8Of(FolderOf(path)), c.folder);
+    EXPECT_EQ(files::Utf8Of(ExtensionOf(path)), c.extension);
+    EXPECT_EQ(files::Utf8Of(BaseNameOf(path)), c.base);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,7 +89,8 @@ TEST(PageFilePath, BuildsEachPageName) {
              Case{"/σάρωση/έγγραφο.tif", 10, 10, "/σάρωση/έγγραφο_page_10.tif"},
              Case{"/web/a%2Fb.tif", 12, 3, "/web/a%2Fb_page_03.tif"},
          })
-        EXPECT_EQ(Utf8Of(PageFilePath(PathFromUtf8(c.path), c.total, c.page)), c.name);
+        EXPECT_EQ(files::Utf8Of(PageFilePath(files::PathFromUtf8(c.path), c.total, c.page)),
+                  c.name);
 }
 
 } // namespace
@@ -126,9 +128,9 @@ TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
             c.text ? NameTemplate::parse(c.text, error) : NameTemplate();
         ASSERT_EQ(name.has_value(), c.name != nullptr) << (c.text ? c.text : "default");
         if (name) {
-            const fs::path source = PathFromUtf8(c.source);
+            const fs::path source = files::PathFromUtf8(c.source);
             const fs::path page = name->fileName(source, c.total, c.page);
-            EXPECT_EQ(Utf8Of(page), c.name);
+            EXPECT_EQ(files::Utf8Of(page), c.name);
             // Read backwards, the name gives its source and page again, when it holds the stem.
             const std::vector<PageGuess> guesses = name->guess(FolderOf(source) / page);
             EXPECT_EQ(std::ranges::count_if(guesses,

@@ -5,6 +5,7 @@
 
 #include "PageNaming.h"
 #include "PageOutputs.h"
+#include "PathText.h"
 
 using namespace plexifold;
 
@@ -49,14 +50,14 @@ TEST(PageOutputs, TellsPageFilesOfListedFilesFromSources) {
     std::multiset<std::string> counted;
     const DefaultPageNames names;
     PageOutputs outputs(
-        names, [](const std::filesystem::path& p) { return kListed.contains(Utf8Of(p)); },
+        names, [](const std::filesystem::path& p) { return kListed.contains(files::Utf8Of(p)); },
         [&](const std::filesystem::path& p) -> std::optional<std::int32_t> {
-            counted.insert(Utf8Of(p));
-            return kListed.at(Utf8Of(p));
+            counted.insert(files::Utf8Of(p));
+            return kListed.at(files::Utf8Of(p));
         });
     for (const Case& c : cases) {
-        const auto source = outputs.sourceOf(PathFromUtf8(c.file));
-        EXPECT_EQ(source ? Utf8Of(*source) : "", c.source) << c.file;
+        const auto source = outputs.sourceOf(files::PathFromUtf8(c.file));
+        EXPECT_EQ(source ? files::Utf8Of(*source) : "", c.source) << c.file;
     }
     EXPECT_EQ(counted.count("/s/doc.tif"), 1u) << "a source's pages are counted once";
     EXPECT_EQ(counted.count("/s/lone_page_1.tif"), 0u) << "no count without a listed source";
@@ -66,10 +67,10 @@ TEST(PageOutputs, ReadsTheNamesTodaysSplitGivesBack) {
     const DefaultPageNames names;
     for (const char* source : {"/s/doc.tif", "/s/a.b.tiff", "/s/README", "/s/文書 1.tiff"})
         for (const std::int32_t total : {1, 12, 100}) {
-            const auto page = names.pagePath(PathFromUtf8(source), total, total);
+            const auto page = names.pagePath(files::PathFromUtf8(source), total, total);
             const auto guesses = names.guess(page);
-            ASSERT_EQ(guesses.size(), 1u) << Utf8Of(page);
-            EXPECT_EQ(Utf8Of(guesses[0].source), source);
+            ASSERT_EQ(guesses.size(), 1u) << files::Utf8Of(page);
+            EXPECT_EQ(files::Utf8Of(guesses[0].source), source);
             EXPECT_EQ(guesses[0].page, total);
         }
 }

@@ -6,6 +6,7 @@
 
 #include "PageNaming.h"
 #include "PageSelection.h"
+#include "PathText.h"
 #include "Shard.h"
 
 using namespace plexifold;
@@ -76,7 +77,7 @@ TEST(Shard, PartsAreTheWholeListInAnyOrder) {
             std::string error;
             EXPECT_TRUE(shard.parse(std::to_string(k) + "/4", error));
             for (const std::string& path : paths)
-                if (shard.holds(PathFromUtf8(path)))
+                if (shard.holds(files::PathFromUtf8(path)))
                     parts[k].push_back(path);
             std::ranges::sort(parts[k]);
         }

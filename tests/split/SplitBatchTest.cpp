@@ -10,6 +10,7 @@
 #include "FileSources.h"
 #include "GreyPages.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "SplitBatch.h"
 #include "TempFolder.h"
 
@@ -26,12 +27,12 @@ struct RecordingObserver : BatchObserver, SplitProgress {
     std::function<void(std::int32_t)> onPage;
 
     SplitProgress& fileStarted(std::size_t index, const fs::path& path) override {
-        started.emplace_back(index, Utf8Of(FileTitleOf(path)));
+        started.emplace_back(index, files::Utf8Of(FileTitleOf(path)));
         return *this;
     }
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
         results.push_back(result);
-        finished.push_back(Utf8Of(FileTitleOf(path)));
+        finished.push_back(files::Utf8Of(FileTitleOf(path)));
     }
     void begin(std::int32_t) override {}
     void page(const std::string&, std::int32_t value) override {
@@ -152,8 +153,8 @@ TEST_F(SplitBatchTest, JobsSplitEveryFileOnceAndAllStop) {
 TEST_F(SplitBatchTest, FolderWalkGoesDepthFirstInNameOrder) {
     for (const char* folder : {"b", "b/c", "a", "gone"})
         fs::create_directories(path(folder));
-    for (const char* name : {"z.tif", "b/y.TIFF", "b/c/x.tif", "a/w.tif", "b/c/notes.txt",
-                             "gone/u.tif"})
+    for (const char* name :
+         {"z.tif", "b/y.TIFF", "b/c/x.tif", "a/w.tif", "b/c/notes.txt", "gone/u.tif"})
         test::writeFileBytes(path(name), {'x'});
 #ifndef _WIN32 // hidden by its name; Windows hides by an attribute
     fs::create_directories(path(".hidden"));
@@ -181,9 +182,9 @@ TEST_F(SplitBatchTest, ListsAreReadEntryByEntry) {
     std::vector<std::string> read;
     fs::path entry;
     for (ListSource list(lines, '\n'); list.next(entry);)
-        read.push_back(Utf8Of(entry));
+        read.push_back(files::Utf8Of(entry));
     for (ListSource list(nulls, '\0'); list.next(entry);)
-        read.push_back(Utf8Of(entry));
+        read.push_back(files::Utf8Of(entry));
     EXPECT_EQ(read, (std::vector<std::string>{"a.tif", "sub/日本.tif", "a\nb.tif", "c.tif"}));
 }
 

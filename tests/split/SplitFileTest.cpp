@@ -5,6 +5,7 @@
 #include "FileBytes.h"
 #include "GreyPages.h"
 #include "PageNaming.h"
+#include "PathText.h"
 #include "RawTiff.h"
 #include "SplitFile.h"
 #include "TempFolder.h"
@@ -32,7 +33,9 @@ struct RecordingProgress : SplitProgress {
 class SplitFileTest : public testing::Test {
 protected:
     test::TempFolder m_dir;
-    fs::path path(const std::string& name) const { return m_dir.path() / PathFromUtf8(name); }
+    fs::path path(const std::string& name) const {
+        return m_dir.path() / files::PathFromUtf8(name);
+    }
     int directoriesIn(const std::string& name) const { return test::countPages(path(name)); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names = m_dir.names();
@@ -66,7 +69,8 @@ TEST_F(SplitFileTest, SinglePageKeepsTheNameAndExtension) {
         test::writeGreyPages(path(name), 1);
         RecordingProgress progress;
         ASSERT_TRUE(SplitFile(path(name), progress)) << name;
-        EXPECT_EQ(directoriesIn(Utf8Of(PageFilePath(PathFromUtf8(name), 1, 1))), 1) << name;
+        EXPECT_EQ(directoriesIn(files::Utf8Of(PageFilePath(files::PathFromUtf8(name), 1, 1))), 1)
+            << name;
         EXPECT_EQ(progress.texts, std::vector<std::string>{"Processing " + name + " (1 from 1)"});
     }
 }

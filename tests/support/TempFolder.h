@@ -46,4 +46,12 @@ private:
     std::filesystem::path m_path;
 };
 
+/// A folder path in `base` of more than 300 characters, past the classic limit of 260.
+inline std::filesystem::path longFolderIn(const std::filesystem::path& base) {
+    std::filesystem::path folder = base;
+    for (char letter = 'a'; folder.native().size() <= 300; ++letter)
+        folder /= std::string(60, letter);
+    return folder;
+}
+
 } // namespace plexifold::test

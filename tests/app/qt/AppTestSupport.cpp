@@ -7,6 +7,7 @@
 #include <tiffio.h>
 
 #include "PageNaming.h"
+#include "PathText.h"
 #include "TiffFixtures.h"
 #include "TiffInspector.h"
 #include <vector>
@@ -81,7 +82,7 @@ Controls::Controls(frmMain& window)
 QStringList listedNames(frmMain& window) {
     QStringList names;
     for (const std::filesystem::path& name : window.rules().File1().names())
-        names.append(QString::fromStdString(Utf8Of(name)));
+        names.append(QString::fromStdString(files::Utf8Of(name)));
     return names;
 }
 
