@@ -33,7 +33,8 @@ public:
     /// Starts splitting `paths` in their order. Does nothing while a run is going on.
     void start(std::vector<std::filesystem::path> paths);
 
-    /// Asks the run to stop after the page in work and waits until it has; the
+    /// Asks the run to stop after the page in work (a page of more than a few megabytes is
+    /// given up at once) and waits until it has; the
     /// stopped run shows and reports nothing more. Does nothing when no run is going on.
     void stop();
 

@@ -31,7 +31,8 @@ public:
     void cmdBrowse_Click();
     /// "&Execute": splits every listed file on a worker thread.
     void cmdConvert_Click();
-    /// The window closes: a run stops after the page in work, shows no box, stores nothing.
+    /// The window closes: a run stops after the page in work (a huge page is given up at
+    /// once), shows no box, stores nothing.
     void close();
 
     bool isRunning() const { return m_batch.isRunning(); }

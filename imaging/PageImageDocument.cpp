@@ -46,11 +46,13 @@ PageImageDocument PageImageDocument::GetPage(std::int32_t index) const {
 }
 
 std::uint64_t PageImageDocument::SaveFile(const std::filesystem::path& path,
-                                          std::vector<std::string>* warnings) const {
+                                          std::vector<std::string>* warnings,
+                                          const std::atomic<bool>* stopRequested) const {
     if (m_count != 1)
         throw TiffError(m_count == 0 ? "no file is loaded"
                                      : "a document of several pages is saved page by page");
-    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings);
+    return PageWriter::save(*m_source, static_cast<std::size_t>(m_first), path, warnings,
+                            stopRequested);
 }
 
 } // namespace plexifold::imaging

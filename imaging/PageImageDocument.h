@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -40,8 +41,11 @@ public:
     /// file; on failure it is left as it was and TiffError carries the reason.
     /// What the page file leaves out or mends of a damaged page is appended to
     /// `warnings`, each a whole text: "page 1: warning: tag 65000 is left out: ...".
+    /// A set `stopRequested` gives the page up between blocks of its data (a page of a
+    /// few megabytes is copied whole): StopRequested is thrown and nothing is left.
     std::uint64_t SaveFile(const std::filesystem::path& path,
-                           std::vector<std::string>* warnings = nullptr) const;
+                           std::vector<std::string>* warnings = nullptr,
+                           const std::atomic<bool>* stopRequested = nullptr) const;
 
     /// Why the last LoadFile failed; "" after a successful one.
     const std::string& errorText() const { return m_error; }

@@ -6,6 +6,7 @@
 #include "DataExtents.h"
 #include "DataWalker.h"
 #include "DirectoryTree.h"
+#include "PageChecks.h"
 #include "TiffError.h"
 #include "TiffReader.h"
 #include "TiffSource.h"
@@ -206,20 +207,6 @@ void placeData(const TiffSource& source, PagePlan& plan) {
     }
 }
 
-// A page without its size or its data is no image: no reader could open the file written
-// from it. (An old-style JPEG page may hold its data in its JPEG stream alone.)
-void checkImage(const PagePlan& plan) {
-    const PlannedDirectory& page = plan.directories.front();
-    for (const std::uint16_t tag : {TiffTag::ImageWidth, TiffTag::ImageLength})
-        if (!page.find(tag))
-            throw TiffError(plan.context + ": " + tagName(tag) + " is missing");
-    if (!page.find(TiffTag::StripOffsets) && !page.find(TiffTag::TileOffsets) &&
-        !page.find(TiffTag::JpegInterchange))
-        throw TiffError(plan.context + ": it holds no image data (neither " +
-                        tagName(TiffTag::StripOffsets) + " nor " + tagName(TiffTag::TileOffsets) +
-                        ")");
-}
-
 } // namespace
 
 PagePlan planPage(const TiffSource& source, std::size_t page) {
@@ -227,7 +214,7 @@ PagePlan planPage(const TiffSource& source, std::size_t page) {
     plan.context = "page " + std::to_string(page + 1);
     plan.order = source.order();
     readDirectoryTree(source, source.pageOffset(page), plan);
-    checkImage(plan);
+    checkPageEntries(source, plan);
     mendDataExtents(source, page, plan);
     for (std::uint32_t d = 0; d < plan.directories.size(); ++d)
         for (const GroupKind& kind : groupKinds)

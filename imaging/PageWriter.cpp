@@ -15,19 +15,22 @@
 
 namespace plexifold::imaging {
 
-PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output)
-    : m_source(source), m_plan(plan), m_output(output), m_copier(source, output, plan.context) {}
+PageWriter::PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output,
+                       const std::atomic<bool>* stopRequested)
+    : m_source(source), m_plan(plan), m_output(output),
+      m_copier(source, output, plan.context, stopRequested) {}
 
 std::uint64_t PageWriter::save(const TiffSource& source, std::size_t page,
                                const std::filesystem::path& target,
-                               std::vector<std::string>* warnings) {
+                               std::vector<std::string>* warnings,
+                               const std::atomic<bool>* stopRequested) {
     return withTiffErrors([&] {
         source.readAfresh();
         const PagePlan plan = planPage(source, page);
         OutputBudget::Share share = source.outputBudget().take(plan.end, plan.context);
         files::AtomicFile file(target);
         OutputFile output(file.file(), files::Utf8Of(target));
-        PageWriter(source, plan, output).write();
+        PageWriter(source, plan, output, stopRequested).write();
         file.commit();
         share.keep();
         if (warnings)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -20,7 +21,8 @@ class TiffSource;
 // the page is small.
 class PageWriter {
 public:
-    PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output);
+    PageWriter(const TiffSource& source, const PagePlan& plan, OutputFile& output,
+               const std::atomic<bool>* stopRequested = nullptr);
 
     /// Writes the whole file. Throws TiffError.
     void write();
@@ -28,10 +30,12 @@ public:
     /// Plans page `page` (from 0) of `source` and writes it to `target` through a
     /// temporary file that replaces the target only when complete. Returns the size of
     /// the file written and, once it is written, appends the plan's warnings to
-    /// `warnings` (when given). Throws TiffError.
+    /// `warnings` (when given). Throws TiffError, and StopRequested when `stopRequested`
+    /// is set while the data is copied (see RangeCopier).
     static std::uint64_t save(const TiffSource& source, std::size_t page,
                               const std::filesystem::path& target,
-                              std::vector<std::string>* warnings = nullptr);
+                              std::vector<std::string>* warnings = nullptr,
+                              const std::atomic<bool>* stopRequested = nullptr);
 
 private:
     void writeData();

@@ -9,8 +9,10 @@
 
 namespace plexifold::imaging {
 
-RangeCopier::RangeCopier(const TiffSource& source, OutputFile& output, std::string context)
-    : m_source(source), m_output(output), m_context(std::move(context)) {}
+RangeCopier::RangeCopier(const TiffSource& source, OutputFile& output, std::string context,
+                         const std::atomic<bool>* stopRequested)
+    : m_source(source), m_output(output), m_context(std::move(context)),
+      m_stopRequested(stopRequested) {}
 
 void RangeCopier::copy(std::uint64_t source, std::uint64_t output, std::uint64_t length) {
     if (length == 0)
@@ -40,7 +42,8 @@ void RangeCopier::copyNow(std::uint64_t source, std::uint64_t output, std::uint6
                 sourceEnded();
             n = staged.size();
         } else if (!m_kernelRefuses) {
-            const auto copied = m_output.copyFrom(m_source.file(), source, output, length);
+            const auto copied =
+                m_output.copyFrom(m_source.file(), source, output, std::min(length, StopBlock));
             m_kernelRefuses = !copied;
             if (!copied)
                 continue;
@@ -53,7 +56,17 @@ void RangeCopier::copyNow(std::uint64_t source, std::uint64_t output, std::uint6
         source += n;
         output += n;
         length -= n;
+        copied(n);
     }
+}
+
+void RangeCopier::copied(std::uint64_t bytes) {
+    m_sinceLook += bytes;
+    if (m_sinceLook < StopBlock)
+        return;
+    m_sinceLook = 0;
+    if (m_stopRequested && m_stopRequested->load(std::memory_order_relaxed))
+        throw StopRequested(m_context + ": given up on a stop request");
 }
 
 std::uint64_t RangeCopier::copyThroughBuffer(std::uint64_t source, std::uint64_t output,

@@ -14,6 +14,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The page in work was given up because a stop was asked for; nothing of it is left.
+class StopRequested : public TiffError {
+public:
+    using TiffError::TiffError;
+};
+
 /// Runs `work`, the file layer's failures (FileError) becoming TiffError with their reason.
 template <class Work> decltype(auto) withTiffErrors(Work&& work) {
     try {

@@ -11,8 +11,8 @@
 namespace plexifold::imaging {
 namespace {
 
-// The entry count of the directory at `offset` when the whole directory (count,
-// entries, link) lies inside the file and has between 1 and the allowed number of entries.
+// The entry count of the directory at `offset` when its count and entries lie inside the
+// file and it has between 1 and the allowed number of entries. Its link may be cut off.
 std::optional<std::uint64_t> entryCount(BlockReader& reader, const TiffHeader& header,
                                         std::uint64_t offset) {
     const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
@@ -23,10 +23,21 @@ std::optional<std::uint64_t> entryCount(BlockReader& reader, const TiffHeader& h
     const std::uint64_t count = header.order.get(bytes, shape.countSize);
     if (count == 0 || count > TiffLimits::MaxEntriesPerDirectory)
         return std::nullopt;
-    const std::uint64_t size = shape.countSize + count * shape.entrySize + shape.offsetSize;
+    const std::uint64_t size = shape.countSize + count * shape.entrySize;
     if (size > fileSize || offset > fileSize - size)
         return std::nullopt;
     return count;
+}
+
+// The next-directory link after `count` entries; 0 when the file ends before it, as
+// readers take it.
+std::uint64_t linkAfter(BlockReader& reader, const TiffHeader& header, std::uint64_t offset,
+                        std::uint64_t count) {
+    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
+    std::uint8_t link[8];
+    if (!reader.read(offset + shape.countSize + count * shape.entrySize, link, shape.offsetSize))
+        return 0;
+    return header.order.get(link, shape.offsetSize);
 }
 
 TiffEntry parseEntry(const std::uint8_t* bytes, const TiffHeader& header) {
@@ -66,15 +77,12 @@ TiffHeader readHeader(const files::FileHandle& file, std::uint64_t fileSize) {
 }
 
 std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& header) {
-    const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
     std::vector<std::uint64_t> pages;
     OffsetSet seen;
     std::uint64_t offset = header.firstDirectory;
     while (offset != 0 && !seen.contains(offset)) {
         const auto count = entryCount(reader, header, offset);
-        std::uint8_t link[8];
-        if (!count || !reader.read(offset + shape.countSize + *count * shape.entrySize, link,
-                                   shape.offsetSize))
+        if (!count)
             break;
         // Checked before the set grows: it never holds more than MaxPages offsets.
         if (pages.size() == TiffLimits::MaxPages)
@@ -82,7 +90,7 @@ std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& 
                             " pages");
         seen.insert(offset);
         pages.push_back(offset);
-        offset = header.order.get(link, shape.offsetSize);
+        offset = linkAfter(reader, header, offset, *count);
     }
     return pages;
 }
@@ -93,14 +101,14 @@ std::optional<TiffDirectory> readDirectory(BlockReader& reader, const TiffHeader
     if (!count)
         return std::nullopt;
     const DirectoryShape shape = DirectoryShape::of(header.bigTiff);
-    std::vector<std::uint8_t> bytes(*count * shape.entrySize + shape.offsetSize);
+    std::vector<std::uint8_t> bytes(*count * shape.entrySize);
     if (!reader.read(offset + shape.countSize, bytes.data(), bytes.size()))
         return std::nullopt;
     TiffDirectory directory;
     directory.entries.reserve(*count);
     for (std::uint64_t i = 0; i < *count; ++i)
         directory.entries.push_back(parseEntry(bytes.data() + i * shape.entrySize, header));
-    directory.next = header.order.get(bytes.data() + *count * shape.entrySize, shape.offsetSize);
+    directory.next = linkAfter(reader, header, offset, *count);
     return directory;
 }
 

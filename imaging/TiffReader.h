@@ -46,8 +46,9 @@ TiffHeader readHeader(const files::FileHandle& file, std::uint64_t fileSize);
 
 /// The offsets of the directories of the top-level chain, the pages. The chain ends at
 /// a zero link, at the first directory seen before, or at a directory that cannot be read
-/// (past the end of the file, no entries, too many entries). Throws TiffError when the
-/// chain holds more pages than TiffLimits::MaxPages.
+/// (past the end of the file, no entries, too many entries); a directory whose link the
+/// end of the file cuts off is the last. Throws TiffError when the chain holds more pages
+/// than TiffLimits::MaxPages.
 std::vector<std::uint64_t> readPageChain(BlockReader& reader, const TiffHeader& header);
 
 /// The directory at `offset`, or nothing when it cannot be read.

@@ -56,6 +56,22 @@ std::string tagName(std::uint16_t tag) {
         return "ImageWidth";
     case TiffTag::ImageLength:
         return "ImageLength";
+    case TiffTag::BitsPerSample:
+        return "BitsPerSample";
+    case TiffTag::SamplesPerPixel:
+        return "SamplesPerPixel";
+    case TiffTag::RowsPerStrip:
+        return "RowsPerStrip";
+    case TiffTag::PlanarConfig:
+        return "PlanarConfiguration";
+    case TiffTag::TileWidth:
+        return "TileWidth";
+    case TiffTag::TileLength:
+        return "TileLength";
+    case TiffTag::ExtraSamples:
+        return "ExtraSamples";
+    case TiffTag::SampleFormat:
+        return "SampleFormat";
     case TiffTag::SubIfds:
         return "SubIFDs";
     case TiffTag::Exif:

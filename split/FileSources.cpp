@@ -20,6 +20,12 @@ fs::path absoluteFolder(const fs::path& folder) {
     return held;
 }
 
+// Whether two paths name one file, also when one is not there.
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return a == b || fs::equivalent(a, b, error);
+}
+
 } // namespace
 
 // One folder of the walk: its files and subfolders, and how far they are handed out.
@@ -70,6 +76,30 @@ bool FolderSource::enter(const fs::path& folder, fs::path& path) {
         return true;
     }
     m_levels.push_back(std::move(level));
+    return false;
+}
+
+bool FolderSource::holds(const fs::path& path) const {
+    for (const Level& level : m_levels)
+        if (sameFile(path.parent_path(), level.folder))
+            for (const fs::path& name : level.files)
+                if (sameFile(path, level.folder / name))
+                    return true;
+    return false;
+}
+
+bool SinglePathSource::holds(const fs::path& path) const {
+    return sameFile(path, m_path);
+}
+
+bool ListSource::holds(const fs::path& path) const {
+    return !m_entry.empty() && sameFile(path, files::PathFromUtf8(m_entry));
+}
+
+bool ChainSource::holds(const fs::path& path) const {
+    for (const auto& source : m_sources)
+        if (source->holds(path))
+            return true;
     return false;
 }
 

@@ -22,6 +22,9 @@ public:
     ~FolderSource() override;
 
     bool next(std::filesystem::path& path) override;
+    /// Whether `path` is listed in one of the folders of the walk held now: the folder of
+    /// the file in work and those above it.
+    bool holds(const std::filesystem::path& path) const override;
     std::filesystem::path base() const override { return m_root; }
     std::string failure() const override { return m_failure; }
 
@@ -44,6 +47,7 @@ public:
         : m_path(std::move(path)), m_failure(std::move(failure)) {}
 
     bool next(std::filesystem::path& path) override;
+    bool holds(const std::filesystem::path& path) const override;
     std::string failure() const override { return m_failure; }
 
 private:
@@ -53,12 +57,14 @@ private:
 };
 
 /// The paths of a list, one UTF-8 path per entry, each ending in `separator` ('\n' or '\0');
-/// blank entries are left out and so is the '\r' of a line ending "\r\n". Read as it goes.
+/// blank entries are left out and so is the '\r' of a line ending "\r\n". Read as it goes,
+/// so it holds none of its files: holds() knows only the entry handed out last.
 class ListSource : public FileSource {
 public:
     ListSource(std::istream& in, char separator) : m_in(in), m_separator(separator) {}
 
     bool next(std::filesystem::path& path) override;
+    bool holds(const std::filesystem::path& path) const override;
 
 private:
     std::istream& m_in;
@@ -72,6 +78,7 @@ public:
     void add(std::unique_ptr<FileSource> source) { m_sources.push_back(std::move(source)); }
 
     bool next(std::filesystem::path& path) override;
+    bool holds(const std::filesystem::path& path) const override;
     std::filesystem::path base() const override;
     std::string failure() const override;
 
@@ -86,6 +93,7 @@ public:
     ShardSource(FileSource& source, Shard shard) : m_source(source), m_shard(shard) {}
 
     bool next(std::filesystem::path& path) override;
+    bool holds(const std::filesystem::path& path) const override { return m_source.holds(path); }
     std::filesystem::path base() const override { return m_source.base(); }
     std::string failure() const override { return m_source.failure(); }
 

@@ -2,8 +2,11 @@
 #include "PathText.h"
 
 #include <algorithm>
+#include <functional>
+#include <system_error>
 #include <thread>
 
+#include "CaseFold.h"
 #include "FileList.h"
 #include "PageNaming.h"
 
@@ -21,7 +24,53 @@ fs::path comparable(const fs::path& path) {
     return result;
 }
 
+// Equal for two spellings of one path, whatever their letter case.
+std::size_t nameKey(const fs::path& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return std::hash<std::u32string>{}(FoldedName((error ? path : absolute).lexically_normal()));
+}
+
+// The run's files, asked while other workers may take the next from the source. A page file
+// of the file in work that the run left alone as its output is that file's to replace.
+class LockedRunFiles : public RunFiles {
+public:
+    LockedRunFiles(const RunFiles& files, std::mutex& mutex,
+                   std::function<bool(const fs::path&)> isOwnOutput)
+        : m_files(files), m_mutex(mutex), m_isOwnOutput(std::move(isOwnOutput)) {}
+    bool holds(const fs::path& path) const override {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_files.holds(path))
+                return false;
+        }
+        return !m_isOwnOutput(path);
+    }
+
+private:
+    const RunFiles& m_files;
+    std::mutex& m_mutex;
+    std::function<bool(const fs::path&)> m_isOwnOutput;
+};
+
 } // namespace
+
+FileListSource::FileListSource(const std::vector<fs::path>& files) : m_files(files) {
+    m_byName.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        m_byName.emplace(nameKey(files[i]), i);
+}
+
+bool FileListSource::holds(const fs::path& path) const {
+    const auto [first, last] = m_byName.equal_range(nameKey(path));
+    for (auto it = first; it != last; ++it) {
+        // Names that differ in case only are one file on some systems and two on others.
+        std::error_code error;
+        if (fs::equivalent(path, m_files[it->second], error))
+            return true;
+    }
+    return false;
+}
 
 bool FileListSource::next(fs::path& path) {
     if (m_next >= m_files.size())
@@ -65,7 +114,7 @@ BatchTotals SplitBatch::run(const std::vector<fs::path>& files) {
 void SplitBatch::work(FileSource& files, BatchTotals& totals) {
     Entry entry;
     while (take(files, entry, totals))
-        ProcessFile(entry, totals);
+        ProcessFile(entry, files, totals);
 }
 
 bool SplitBatch::take(FileSource& files, Entry& entry, BatchTotals& totals) {
@@ -78,7 +127,7 @@ bool SplitBatch::take(FileSource& files, Entry& entry, BatchTotals& totals) {
     return true;
 }
 
-void SplitBatch::ProcessFile(const Entry& entry, BatchTotals& totals) {
+void SplitBatch::ProcessFile(const Entry& entry, const FileSource& files, BatchTotals& totals) {
     SplitProgress* progress = nullptr;
     {
         const std::lock_guard lock(m_mutex);
@@ -86,26 +135,34 @@ void SplitBatch::ProcessFile(const Entry& entry, BatchTotals& totals) {
     }
     FileResult result;
     result.output = entry.failure.empty() && isOutput(entry, result.outcome);
-    result.ok = result.output || splitEntry(entry, *progress, result.outcome);
+    result.ok = result.output || splitEntry(entry, files, *progress, result.outcome);
     result.stopped = stopRequested() && !result.ok;
     const std::lock_guard lock(m_mutex);
     count(result, totals);
     m_observer.fileFinished(entry.index, entry.path, result);
 }
 
-bool SplitBatch::splitEntry(const Entry& entry, SplitProgress& progress,
-                            SplitOutcome& outcome) const {
+bool SplitBatch::splitEntry(const Entry& entry, const FileSource& files, SplitProgress& progress,
+                            SplitOutcome& outcome) {
+    const LockedRunFiles runFiles(files, m_mutex, [&](const fs::path& page) {
+        if (!m_settings.recogniseOutputs)
+            return false;
+        const std::lock_guard lock(m_outputsMutex);
+        const std::optional<fs::path> source = m_outputs.sourceOf(page);
+        return source && *source == entry.path;
+    });
     if (!entry.failure.empty()) {
         outcome.reason = entry.failure;
         return false;
     }
     if (m_settings.split.outputRoot.empty())
-        return SplitFile(entry.path, progress, &outcome, m_stopRequested, m_settings.split);
+        return SplitFile(entry.path, progress, &outcome, m_stopRequested, &runFiles,
+                         m_settings.split);
     SplitSettings settings = m_settings.split;
     const fs::path& base = entry.base.empty() ? m_settings.base : entry.base;
     if (!SubfolderUnder(entry.path, base, settings.outputSubfolder, outcome.reason))
         return false;
-    return SplitFile(entry.path, progress, &outcome, m_stopRequested, settings);
+    return SplitFile(entry.path, progress, &outcome, m_stopRequested, &runFiles, settings);
 }
 
 bool SplitBatch::isSourceFile(const fs::path& path) {

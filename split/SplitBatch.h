@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "NameTemplate.h"
@@ -15,10 +16,10 @@
 
 namespace plexifold {
 
-/// Hands out the files of a run one at a time, so that a run need not hold its whole list.
-class FileSource {
+/// Hands out the files of a run one at a time, so that a run need not hold its whole list,
+/// and tells which files are the run's: no page file replaces one of them.
+class FileSource : public RunFiles {
 public:
-    virtual ~FileSource() = default;
     /// The next file into `path`; false when there are no more (and from then on).
     virtual bool next(std::filesystem::path& path) = 0;
     /// The folder whose tree the last file handed out mirrors under an output folder;
@@ -32,11 +33,14 @@ public:
 /// A source over a list held in memory.
 class FileListSource : public FileSource {
 public:
-    explicit FileListSource(const std::vector<std::filesystem::path>& files) : m_files(files) {}
+    explicit FileListSource(const std::vector<std::filesystem::path>& files);
     bool next(std::filesystem::path& path) override;
+    /// Whether `path` is the same file as one of the list, its name in any letter case.
+    bool holds(const std::filesystem::path& path) const override;
 
 private:
     const std::vector<std::filesystem::path>& m_files;
+    std::unordered_multimap<std::size_t, std::size_t> m_byName; // folded path's hash -> index
     std::size_t m_next = 0;
 };
 
@@ -111,8 +115,9 @@ private:
 
     void work(FileSource& files, BatchTotals& totals);
     bool take(FileSource& files, Entry& entry, BatchTotals& totals);
-    void ProcessFile(const Entry& entry, BatchTotals& totals);
-    bool splitEntry(const Entry& entry, SplitProgress& progress, SplitOutcome& outcome) const;
+    void ProcessFile(const Entry& entry, const FileSource& files, BatchTotals& totals);
+    bool splitEntry(const Entry& entry, const FileSource& files, SplitProgress& progress,
+                    SplitOutcome& outcome);
     bool isOutput(const Entry& entry, SplitOutcome& outcome);
     bool stopRequested() const { return m_stopRequested && m_stopRequested->load(); }
     void count(const FileResult& result, BatchTotals& totals) const;

@@ -9,6 +9,7 @@
 #include "Folder.h"
 #include "GreyPages.h"
 #include "PathText.h"
+#include "RawTiff.h"
 #include "RulesTestSupport.h"
 #include "TempFolder.h"
 #include "frmMainRules.h"
@@ -171,7 +172,9 @@ TEST_F(BatchRunTest, ProgressIsShownAtMostOnceAFrame) {
 }
 
 // A folder box holding only blanks starts nothing and stores nothing.
-TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
+// Spaces alone leave nothing to run; a tab is text like any other (the list still holds the
+// folder's files), so the run goes ahead and the text is stored as it stands.
+TEST_F(BatchRunTest, FolderBoxOfSpacesDoesNothingButATabCounts) {
     writeTiff("a.tif", 2);
     m_window.stored = text(m_folder.path());
     m_rules.Form_Load();
@@ -182,6 +185,12 @@ TEST_F(BatchRunTest, BlankFolderBoxDoesNothing) {
     EXPECT_FALSE(m_window.progressVisible);
     EXPECT_EQ(m_window.settingWrites, 0);
     EXPECT_TRUE(pageFiles().empty());
+
+    m_window.path = " \t ";
+    m_rules.cmdConvert_Click();
+    ASSERT_TRUE(runToTheBox());
+    EXPECT_EQ(m_window.stored, " \t ");
+    EXPECT_EQ(pageFiles().size(), 2u);
 }
 
 // After a failed choice the box holds the prompt while the list keeps its names:
@@ -218,6 +227,22 @@ TEST_F(BatchRunTest, ClosingDuringARunStopsAfterThePageInWork) {
     EXPECT_TRUE(m_window.messages.empty());
     EXPECT_EQ(m_window.settingWrites, 1);
     EXPECT_EQ(pageFiles(), written);
+}
+
+// A page of 2 GiB of pixels in a sparse file: copying it whole would take seconds.
+TEST_F(BatchRunTest, ClosingDuringAHugePageGivesItUpAndLeavesNothing) {
+    constexpr std::uint32_t kWidth = 1 << 16, kRows = 1 << 15;
+    constexpr std::uint64_t kData = 4096, kBytes = std::uint64_t{kWidth} * kRows;
+    RawTiff tiff;
+    tiff.setFirstDirectory(tiff.addDirectory(tiff.greyPage(kWidth, kRows, {kData}, {kBytes})));
+    ASSERT_LT(tiff.data().size(), kData);
+    writeFileBytes(path("huge.tif"), tiff.data());
+    std::filesystem::resize_file(path("huge.tif"), kData + kBytes);
+    start();
+    m_window.onProgress = [&] { m_rules.close(); };
+    ASSERT_TRUE(m_window.runUntil([&] { return !m_rules.isRunning(); }));
+    EXPECT_EQ(m_folder.names(), std::vector<std::string>{"huge.tif"});
+    EXPECT_TRUE(m_window.messages.empty());
 }
 
 struct ReportCase {

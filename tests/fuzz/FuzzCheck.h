@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-// What every input of the fuzz targets must satisfy, whatever its bytes. The
-// regression tests replay found inputs through the same checks.
+// What every input of the fuzz targets must satisfy, whatever its bytes. The seeds
+// and the hostile files go through the same checks in every build.
 namespace plexifold::fuzz {
 
 /// The most pages of one input that are saved, to keep each run short.

@@ -20,20 +20,16 @@ ASAN_OPTIONS=detect_leaks=0 "$dir/bin/fuzz_seeds" "$work/seeds" >/dev/null
 # Scratch files of each input go to memory when it can.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 
-found=()
-[ -d tests/data/fuzz ] && found=(tests/data/fuzz)
-
 status=0
 for target in fuzz_load_save fuzz_round_trip; do
     mkdir -p "$work/$target/corpus" "$work/$target/findings"
     echo "== $target: $seconds s"
-    # Found inputs of the past (tests/data/fuzz) seed every run; new inputs go to the
-    # first folder. The limits hold whatever the copier may write: page files are
+    # New inputs go to the first folder. The limits hold whatever the copier may write: page files are
     # compared a block at a time, its own allocations stay under a few MiB for inputs
     # of this size, and the pages of one input add up to at most 4 x it + 64 MiB.
     if ! "$dir/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=64 \
         -timeout=10 -print_final_stats=1 -artifact_prefix="$work/$target/findings/" \
-        "$work/$target/corpus" "$work/seeds" "${found[@]}" "$@" 2>"$work/$target/log"; then
+        "$work/$target/corpus" "$work/seeds" "$@" 2>"$work/$target/log"; then
         status=1
         tail -n 60 "$work/$target/log"
         echo "== $target broke a guarantee: see $work/$target/findings/" >&2

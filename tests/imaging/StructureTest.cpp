@@ -5,8 +5,10 @@
 #include <tiffio.h>
 
 #include "HandMadePages.h"
+#include "PagePlanner.h"
 #include "TiffFixtures.h"
 #include "TiffInspector.h"
+#include "TiffSource.h"
 
 namespace plexifold::test {
 namespace {
@@ -182,6 +184,30 @@ TEST_P(OutputFormat, TiffWhenItFitsBigTiffWhenNeeded) {
 
 INSTANTIATE_TEST_SUITE_P(Files, OutputFormat, testing::ValuesIn(formatCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A page file of up to 4 GiB is TIFF, a larger one BigTIFF. Its one strip lies in a sparse
+// source, and the page is only planned: nothing of gigabytes is written.
+TEST(OutputFormat, BigTiffOnlyPast4GiB) {
+    constexpr std::uint64_t kGiB = std::uint64_t{1} << 30, kData = 4096;
+    const std::pair<std::uint64_t, bool> cases[] = {
+        {2 * kGiB + 1, false}, {4 * kGiB - 2 * kData, false}, {4 * kGiB, true}};
+    TempFolder folder;
+    for (const auto& [strip, bigTiff] : cases) {
+        SCOPED_TRACE(strip);
+        RawTiff tiff(true);
+        Entries entries = tiff.greyPage(1024, 1024, {kData}, {strip});
+        entries[3] = tiff.shorts(259, {8}); // compressed: the strip's length is as listed
+        tiff.setFirstDirectory(tiff.addDirectory(entries));
+        ASSERT_LT(tiff.data().size(), kData);
+        writeFileBytes(folder.file("sparse.tif"), tiff.data());
+        std::filesystem::resize_file(folder.file("sparse.tif"), kData + strip);
+
+        const imaging::PagePlan plan =
+            imaging::planPage(*imaging::TiffSource::open(folder.file("sparse.tif")), 0);
+        EXPECT_EQ(plan.bigTiff, bigTiff) << plan.end;
+        EXPECT_EQ(plan.bigTiff, plan.end > UINT32_MAX) << plan.end;
+    }
+}
 
 } // namespace
 } // namespace plexifold::test

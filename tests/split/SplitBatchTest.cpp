@@ -93,6 +93,25 @@ TEST_F(SplitBatchTest, SplitsInOrderAndAFailureCostsOnlyItself) {
     EXPECT_TRUE(fs::is_directory(path("c_page_2.tif")));
 }
 
+// The user's own x_page_1.tif sorts after x.tif: page 1 of x.tif must not replace it before
+// it is split. A file outside the run is replaced as ever.
+TEST_F(SplitBatchTest, APageFileNeverReplacesAFileOfTheRun) {
+    test::writeGreyPages(path("x.tif"), 2);
+    test::writeGreyPages(path("x_page_1.tif"), 3);
+    test::writeFileBytes(path("x_page_2.tif"), {'o', 'l', 'd'});
+
+    const BatchTotals totals = SplitBatch(m_observer).run(files({"x.tif", "x_page_1.tif"}));
+
+    ASSERT_EQ(m_observer.results.size(), 2u);
+    EXPECT_EQ(m_observer.results[0].outcome.reason,
+              "page 1 of 2 not written: x_page_1.tif is one of the files being split");
+    EXPECT_TRUE(m_observer.results[1].ok) << m_observer.results[1].outcome.reason;
+    EXPECT_EQ(totals.pagesWritten, 4);
+    EXPECT_EQ(test::countPages(path("x_page_1.tif")), 3);
+    EXPECT_EQ(test::countPages(path("x_page_2.tif")), 1);
+    EXPECT_EQ(test::countPages(path("x_page_1_page_3.tif")), 1);
+}
+
 // A stop ends the run after the page in work; the file it cut short is neither failed nor done.
 TEST_F(SplitBatchTest, StopEndsTheRunAfterThePageInWork) {
     for (const char* name : {"a.tif", "b.tif", "c.tif"})

@@ -177,6 +177,27 @@ TEST_F(SplitFileTest, StopRequestEndsAfterThePageInWork) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"doc.tif", "doc_page_1.tif", "doc_page_2.tif"}));
 }
 
+#ifndef _WIN32
+// A name the system holds whose page names it refuses: the pages fail, and nothing lands in
+// the working folder under a name without its title.
+TEST_F(SplitFileTest, PagesOfANameTooLongForTheirNamesFailAndNothingIsWrittenElsewhere) {
+    const std::string name = std::string(250, '\xF0') + ".tif";
+    test::writeGreyPages(path(name), 2);
+    const test::TempFolder elsewhere;
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere.path());
+    RecordingProgress progress;
+    SplitOutcome outcome;
+    const bool split = SplitFile(path(name), progress, &outcome);
+    fs::current_path(before);
+    EXPECT_FALSE(split);
+    EXPECT_EQ(outcome.pagesFailed, 2);
+    EXPECT_TRUE(outcome.reason.starts_with("page 1 of 2 not written: ")) << outcome.reason;
+    EXPECT_EQ(entries(), std::vector<std::string>{name});
+    EXPECT_EQ(elsewhere.names(), std::vector<std::string>{});
+}
+#endif
+
 TEST_F(SplitFileTest, PlanNamesThePagesWithoutWriting) {
     test::writeGreyPages(path("scan.tif"), 10);
     std::vector<fs::path> pages;

@@ -19,9 +19,10 @@ struct HostileFile {
     // or of the one warning of a file whose pages are all written ("": no warning; failing
     // pages: any reason).
     std::string reason;
-    int failing = 0;            // the first failing page (from 1); 0: every page is written
-    int lastFailing = 0;        // the last failing page, when more than one fails
-    std::size_t stripBytes = 0; // a page chain: page N's first strip is pagePixels(N, stripBytes)
+    int failing = 0;             // the first failing page (from 1); 0: every page is written
+    int lastFailing = 0;         // the last failing page, when more than one fails
+    std::size_t stripBytes = 0;  // a page chain: page N's first strip is pagePixels(N, stripBytes)
+    bool libtiffRefuses = false; // libtiff opens no page of the file either
 
     bool refused() const { return pages == 0; }
     bool fails(int page) const {

@@ -143,10 +143,84 @@ Bytes faxWithoutByteCount() {
     return libtiffPage(fax, [](Bytes& file, std::uint64_t d) { setField(file, d, 279, 0); });
 }
 
+// A page whose entries `change` replaces or joins, which libtiff refuses to read, and
+// for which the page fails with `reason`.
+HostileFile refusedPage(std::string name,
+                        std::function<std::vector<RawTiff::Entry>(const RawTiff&)> change,
+                        std::string reason) {
+    HostileFile file{std::move(name),
+                     [change] {
+                         return onePage([&](RawTiff& t, auto& e) {
+                             for (auto& entry : change(t))
+                                 setEntry(e, std::move(entry));
+                         });
+                     },
+                     1, std::move(reason), 1};
+    file.libtiffRefuses = true;
+    return file;
+}
+
+// What libtiff checks of a page's own entries before it reads the page.
+std::vector<HostileFile> refusedPages() {
+    using E = std::vector<RawTiff::Entry>;
+    return {
+        refusedPage(
+            "WidthOfZero", [](auto& t) { return E{t.shorts(256, {0})}; }, "ImageWidth is 0"),
+        refusedPage(
+            "LengthOfZero", [](auto& t) { return E{t.longs(257, {0})}; }, "ImageLength is 0"),
+        refusedPage(
+            "WidthOfTwoValues",
+            [](auto& t) {
+                return E{t.longs(256, {8, 8})};
+            },
+            "ImageWidth holds 2 values, not one"),
+        refusedPage(
+            "WidthAsText", [](auto&) { return E{RawTiff::ascii(256, "8")}; },
+            "ImageWidth has an unexpected type"),
+        refusedPage(
+            "SamplesPerPixelOfZero", [](auto& t) { return E{t.shorts(277, {0})}; },
+            "SamplesPerPixel is 0"),
+        refusedPage(
+            "SamplesPerPixelOutOfRange", [](auto& t) { return E{t.longs(277, {70000})}; },
+            "SamplesPerPixel of 70000 is out of range"),
+        refusedPage(
+            "BitsPerSampleOfZero", [](auto& t) { return E{t.shorts(258, {0})}; },
+            "BitsPerSample is 0"),
+        refusedPage(
+            "BitsPerSampleDifferingPerSample",
+            [](auto& t) {
+                return E{t.shorts(277, {2}), t.shorts(258, {8, 16})};
+            },
+            "BitsPerSample differs from sample to sample"),
+        refusedPage(
+            "BitsPerSampleForTooFewSamples",
+            [](auto& t) {
+                return E{t.shorts(277, {3}), t.shorts(258, {8, 8})};
+            },
+            "BitsPerSample lists 2 values but SamplesPerPixel is 3"),
+        refusedPage(
+            "RowsPerStripOfZero", [](auto& t) { return E{t.shorts(278, {0})}; },
+            "RowsPerStrip is 0"),
+        refusedPage(
+            "PlanarConfigurationOutOfRange", [](auto& t) { return E{t.shorts(284, {3})}; },
+            "PlanarConfiguration of 3 is out of range"),
+        refusedPage(
+            "SampleFormatOutOfRange", [](auto& t) { return E{t.shorts(339, {9})}; },
+            "SampleFormat of 9 is out of range"),
+        refusedPage(
+            "ExtraSamplesBeyondTheSamples",
+            [](auto& t) {
+                return E{t.shorts(338, {0, 0})};
+            },
+            "ExtraSamples lists 2 extra samples but SamplesPerPixel is 1"),
+    };
+}
+
 } // namespace
 
 std::vector<HostileFile> damagedPages() {
-    return {
+    std::vector<HostileFile> files = refusedPages();
+    const std::vector<HostileFile> others = {
         {"LibtiffFileCutInItsLastDirectory", libtiffFileCutShort, 2, ""},
         {"LibtiffFileCutInItsLastValues", [] { return libtiffFileCutBy(4); }, 3, "the value of", 3},
         {"StripRunsPastTheEnd",
@@ -172,6 +246,17 @@ std::vector<HostileFile> damagedPages() {
              });
          },
          1, "page 1: warning: StripByteCounts is missing; strip 1 is taken to hold 32 bytes"},
+        // Rows of 10 pixels of 1 bit end in the middle of their second byte.
+        {"OneStripOfBitsWithoutByteCounts",
+         [] {
+             return onePage([](RawTiff& t, auto& e) {
+                 for (auto entry : {t.longs(256, {10}), t.longs(257, {4}), t.shorts(258, {1}),
+                                    t.longs(278, {4}), t.longs(273, {firstValue(e[5])})})
+                     setEntry(e, entry);
+                 std::erase_if(e, [](auto& x) { return x.tag == 279; });
+             });
+         },
+         1, "page 1: warning: StripByteCounts is missing; strip 1 is taken to hold 8 bytes"},
         {"FaxStripOfZeroBytes", faxWithoutByteCount, 1,
          "page 1: warning: StripByteCounts of 0 does not fit the image; strip 1 is taken to hold"},
         {"NoImageData",
@@ -270,6 +355,8 @@ std::vector<HostileFile> damagedPages() {
          },
          1, "JPEGQTables lists too many tables", 1},
     };
+    files.insert(files.end(), others.begin(), others.end());
+    return files;
 }
 
 } // namespace plexifold::test

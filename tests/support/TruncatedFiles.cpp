@@ -26,8 +26,9 @@ std::vector<RawTiff::Entry> pageEntries(const RawTiff& tiff, std::uint64_t data)
     return tiff.greyPage(kSide, kSide, {data}, {kStripBytes});
 }
 
+// Where its entries end: a directory whose link is cut off is still read, as the last.
 std::uint64_t directoryEnd(std::uint64_t directory, std::size_t entries) {
-    return directory + 2 + entries * 12 + 4;
+    return directory + 2 + entries * 12;
 }
 
 Built dataFirst() {
@@ -82,26 +83,33 @@ HostileFile verdictOf(const Built& built, std::uint64_t cut) {
     return file;
 }
 
+// Cut at `cut` bytes: a row named `name`.
+HostileFile cutAt(const std::shared_ptr<const Built>& built, std::uint64_t cut, std::string name) {
+    HostileFile file = verdictOf(*built, cut);
+    file.name = std::move(name);
+    file.bytes = [built, cut] {
+        return std::vector<std::uint8_t>(built->bytes.begin(),
+                                         built->bytes.begin() + static_cast<long>(cut));
+    };
+    file.stripBytes = kStripBytes;
+    return file;
+}
+
 } // namespace
 
 std::vector<HostileFile> truncatedFiles() {
     std::vector<HostileFile> files;
     for (const bool libtiffLayout : {true, false}) {
         const auto built =
-            std::make_shared<Built>(libtiffLayout ? dataFirst() : directoriesFirst());
-        for (const int percent : {10, 50, 90}) {
-            const std::uint64_t cut = built->bytes.size() * percent / 100;
-            HostileFile file = verdictOf(*built, cut);
-            file.name = std::string(libtiffLayout ? "DataFirst" : "DirectoriesFirst") + "CutAt" +
-                        std::to_string(percent) + "Percent";
-            file.bytes = [built, cut] {
-                return std::vector<std::uint8_t>(built->bytes.begin(),
-                                                 built->bytes.begin() + static_cast<long>(cut));
-            };
-            file.stripBytes = kStripBytes;
-            files.push_back(std::move(file));
-        }
+            std::make_shared<const Built>(libtiffLayout ? dataFirst() : directoriesFirst());
+        const std::string layout = libtiffLayout ? "DataFirst" : "DirectoriesFirst";
+        for (const int percent : {10, 50, 90})
+            files.push_back(cutAt(built, built->bytes.size() * percent / 100,
+                                  layout + "CutAt" + std::to_string(percent) + "Percent"));
     }
+    // The file ends where the last directory's link would be: that directory is the last page.
+    const auto built = std::make_shared<const Built>(dataFirst());
+    files.push_back(cutAt(built, built->bytes.size() - 4, "DataFirstWithoutItsLastLink"));
     return files;
 }
 
