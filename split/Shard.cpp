@@ -15,9 +15,10 @@ bool parseCount(std::string_view text, std::uint64_t& value) {
 }
 
 // The bytes of the path as given on Linux (its UTF-8 when it is UTF-8), its UTF-8 on Windows.
-std::string hashedText(const std::filesystem::path& path) {
-    if constexpr (std::is_same_v<std::filesystem::path::value_type, char>)
-        return path.native();
+template <typename Native>
+std::string hashedText(const Native& native, const std::filesystem::path& path) {
+    if constexpr (std::is_same_v<Native, std::string>)
+        return native;
     else
         return files::Utf8Of(path);
 }
@@ -45,7 +46,7 @@ bool Shard::parse(const std::string& text, std::string& error) {
 }
 
 bool Shard::holds(const std::filesystem::path& path) const {
-    return count <= 1 || Fnv1a64(hashedText(path)) % count == index;
+    return count <= 1 || Fnv1a64(hashedText(path.native(), path)) % count == index;
 }
 
 } // namespace plexifold
