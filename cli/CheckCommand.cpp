@@ -1,20 +1,17 @@
 #include "CheckCommand.h"
-#include "PathText.h"
 
 #include <optional>
-#include <set>
 
 #include "Console.h"
+#include "JsonReport.h"
 #include "Manifest.h"
-#include "PageOutputs.h"
+#include "PathText.h"
 #include "Report.h"
-#include "SplitBatch.h"
 
 namespace plexifold::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using PathSet = std::set<fs::path::string_type>;
 
 struct CheckTotals {
     std::int64_t ok = 0;
@@ -27,26 +24,31 @@ struct CheckTotals {
 // manifest's when one is given.
 class CheckObserver : public BatchObserver {
 public:
-    CheckObserver(const Options& options, const Manifest* manifest, const PathSet& outputs)
-        : m_options(options), m_manifest(manifest), m_outputs(outputs) {}
+    CheckObserver(const Options& options, const Manifest* manifest)
+        : m_options(options), m_manifest(manifest) {}
 
     SplitProgress& fileStarted(std::size_t, const fs::path&) override { return m_silent; }
 
     void fileFinished(std::size_t, const fs::path& path, const FileResult& result) override {
-        for (PageFileRecord page : result.outcome.pages) {
-            if (page.state != PageFileRecord::Ok && m_outputs.contains(page.path.native()))
-                m_suspects.push_back(page.path);
+        if (result.output)
+            return; // a page file beside its source: checked with that source
+        ++m_files;
+        FileResult checked = result;
+        for (PageFileRecord& page : checked.outcome.pages) {
             compareWithManifest(page);
+            checked.ok = checked.ok && page.state == PageFileRecord::Ok;
             report(page);
         }
-        if (!result.ok && !result.stopped && !result.outcome.reason.empty()) {
+        if (!checked.ok && !checked.stopped && !checked.outcome.reason.empty()) {
             ++m_totals.failed;
-            reportFile(path, result.outcome.reason);
+            reportFile(path, checked.outcome.reason);
         }
+        if (m_options.json)
+            print(stdout, FileRecord(path, checked, true));
     }
 
     const CheckTotals& totals() const { return m_totals; }
-    const std::vector<fs::path>& suspects() const { return m_suspects; }
+    std::size_t files() const { return m_files; }
 
 private:
     void compareWithManifest(PageFileRecord& page) const {
@@ -76,46 +78,17 @@ private:
             line += "ok";
         }
         if (!m_options.quiet)
-            print(stdout, line);
+            print(m_options.json ? stderr : stdout, line);
         else if (page.state != PageFileRecord::Ok)
             print(stderr, "plexifold-split: " + line);
     }
 
     const Options& m_options;
     const Manifest* m_manifest;
-    const PathSet& m_outputs;
     NoProgress m_silent;
     CheckTotals m_totals;
-    std::vector<fs::path> m_suspects;
+    std::size_t m_files = 0;
 };
-
-// The files that are sources: a page file of another listed file is its output. Whether it
-// has one page, as an output must, is left to its check (see notSingle), which reads it.
-std::vector<fs::path> sourcesAmong(const std::vector<fs::path>& files, PathSet& outputs) {
-    PathSet listed;
-    for (const fs::path& file : files)
-        listed.insert(file.native());
-    const DefaultPageNames names;
-    PageOutputs rule(names, [&](const fs::path& path) { return listed.contains(path.native()); });
-    std::vector<fs::path> sources;
-    for (const fs::path& file : files) {
-        if (rule.sourceByName(file))
-            outputs.insert(file.native());
-        else
-            sources.push_back(file);
-    }
-    return sources;
-}
-
-// Taken as outputs by their names, these were not found as pages: those of several pages
-// are sources after all.
-std::vector<fs::path> notSingle(const std::vector<fs::path>& suspects) {
-    std::vector<fs::path> sources;
-    for (const fs::path& file : suspects)
-        if (PageOutputs::CountTiffPages(file).value_or(1) > 1)
-            sources.push_back(file);
-    return sources;
-}
 
 std::string summary(std::size_t files, const CheckTotals& totals, std::size_t failed,
                     bool stopped) {
@@ -131,8 +104,7 @@ std::string summary(std::size_t files, const CheckTotals& totals, std::size_t fa
 
 } // namespace
 
-int checkAll(const std::vector<fs::path>& files, const Options& options, std::size_t missing,
-             const std::atomic<bool>& stopRequested) {
+int checkAll(FileSource& files, const Options& options, const std::atomic<bool>& stopRequested) {
     std::optional<Manifest> manifest;
     if (!options.checksums.empty()) {
         std::string reason;
@@ -142,24 +114,21 @@ int checkAll(const std::vector<fs::path>& files, const Options& options, std::si
             return kExitFailed;
         }
     }
-    PathSet outputs;
-    const std::vector<fs::path> sources = sourcesAmong(files, outputs);
-    CheckObserver observer(options, manifest ? &*manifest : nullptr, outputs);
-    const SplitOptions check{.checksums = manifest.has_value()};
-    SplitBatch batchRun(observer, &stopRequested, check, SplitBatch::Mode::Check);
-    BatchTotals batch = batchRun.run(sources);
-    const std::vector<fs::path> more =
-        batch.stopped ? std::vector<fs::path>{} : notSingle(observer.suspects());
-    if (!more.empty())
-        batch.stopped = batchRun.run(more).stopped;
+    CheckObserver observer(options, manifest ? &*manifest : nullptr);
+    BatchSettings settings{.split = options.split,
+                           .base = options.base,
+                           .jobs = options.jobs,
+                           .recogniseOutputs = true,
+                           .mode = BatchSettings::Mode::Check};
+    settings.split.checksums = manifest.has_value();
+    const BatchTotals batch = SplitBatch(observer, &stopRequested, settings).run(files);
     const CheckTotals& totals = observer.totals();
-    const std::size_t failed = totals.failed + missing;
     if (!options.quiet)
-        print(stdout,
-              summary(sources.size() + more.size() + missing, totals, failed, batch.stopped));
+        print(options.json ? stderr : stdout,
+              summary(observer.files(), totals, totals.failed, batch.stopped));
     if (batch.stopped)
-        return kExitInterrupted;
-    return failed > 0 || totals.missing > 0 || totals.differs > 0 ? kExitFailed : 0;
+        return stopExitStatus();
+    return totals.failed > 0 || totals.missing > 0 || totals.differs > 0 ? kExitFailed : 0;
 }
 
 } // namespace plexifold::cli

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "SplitBatch.h"
 
 namespace plexifold::cli {
 
-/// --check: compares the page files of `files` with their pages and prints each page's
-/// state. Files that are page files of another of `files` are taken as outputs, not
-/// sources. `missing` paths named nothing. Returns the exit status.
-int checkAll(const std::vector<std::filesystem::path>& files, const Options& options,
-             std::size_t missing, const std::atomic<bool>& stopRequested);
+/// --check: compares the page files of `files` with their pages, found where a split with
+/// the same options puts them, and prints each page's state (or, with --json, a record a
+/// file). A page file beside its source is taken as its output, not a source, by the rule
+/// a split follows. Returns the exit status.
+int checkAll(FileSource& files, const Options& options, const std::atomic<bool>& stopRequested);
 
 } // namespace plexifold::cli

@@ -17,7 +17,13 @@ int runSplit(const std::vector<std::filesystem::path>& arguments);
 /// Whether `stream` writes to a terminal that can redraw a line.
 bool isTerminal(std::FILE* stream);
 
-/// Sets `stop` when the user interrupts the program (Ctrl-C) or it is asked to end.
+/// Sets `stop` when the user interrupts the program (Ctrl-C) or it is asked to end (SIGTERM).
 void installStopHandler(std::atomic<bool>& stop);
+
+/// The exit status for the stop that came: 130 for an interrupt, 143 for a request to end.
+int stopExitStatus();
+
+/// Makes standard output carry bytes as they are (no "\r\n" for "\n" on Windows).
+void useBinaryOutput();
 
 } // namespace plexifold::cli

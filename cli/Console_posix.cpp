@@ -7,8 +7,11 @@ namespace plexifold::cli {
 namespace {
 
 std::atomic<bool>* g_stop = nullptr;
+volatile std::sig_atomic_t g_signal = 0;
 
-extern "C" void requestStop(int) {
+extern "C" void requestStop(int signal) {
+    if (g_signal == 0)
+        g_signal = signal;
     if (g_stop)
         g_stop->store(true);
 }
@@ -27,6 +30,12 @@ void installStopHandler(std::atomic<bool>& stop) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
+
+int stopExitStatus() {
+    return 128 + (g_signal == SIGTERM ? SIGTERM : SIGINT);
+}
+
+void useBinaryOutput() {}
 
 } // namespace plexifold::cli
 

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -7,12 +8,14 @@ namespace plexifold::cli {
 namespace {
 
 std::atomic<bool>* g_stop = nullptr;
+std::atomic<DWORD> g_event{CTRL_C_EVENT};
 
 BOOL WINAPI requestStop(DWORD event) {
     if (!g_stop ||
         (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT))
         return FALSE;
-    g_stop->store(true);
+    if (!g_stop->exchange(true))
+        g_event = event;
     return TRUE;
 }
 
@@ -20,9 +23,10 @@ HANDLE consoleOf(std::FILE* stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
-// UTF-8 output, and the escape sequences that redraw the progress line.
+// UTF-8 output, the escape sequences that redraw the progress line, and lists read as bytes.
 void prepareConsole() {
     SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdin), _O_BINARY);
     const HANDLE out = consoleOf(stdout);
     DWORD mode = 0;
     if (GetConsoleMode(out, &mode))
@@ -39,6 +43,15 @@ bool isTerminal(std::FILE* stream) {
 void installStopHandler(std::atomic<bool>& stop) {
     g_stop = &stop;
     SetConsoleCtrlHandler(requestStop, TRUE);
+}
+
+int stopExitStatus() {
+    return g_event == CTRL_C_EVENT ? 130 : 143;
+}
+
+void useBinaryOutput() {
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 } // namespace plexifold::cli

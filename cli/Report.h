@@ -15,7 +15,6 @@ namespace plexifold::cli {
 
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130;
 
 inline void print(std::FILE* out, const std::string& text) {
     std::fputs(text.c_str(), out);

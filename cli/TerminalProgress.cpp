@@ -48,10 +48,10 @@ void TerminalProgress::draw(std::int32_t page) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", m_bytes / 1e6 / std::max(elapsed.count(), 0.001));
     // Built by concatenation: the file name is never read as a pattern.
-    const std::string line = "\r\033[K[" + std::to_string(m_fileIndex + 1) + "/" +
-                             std::to_string(m_fileCount) + "] " + m_name + ": page " +
-                             std::to_string(page) + "/" + std::to_string(m_pageCount) + ", " +
-                             rate + " MB/s";
+    const std::string count = m_fileCount ? "/" + std::to_string(m_fileCount) : "";
+    const std::string line = "\r\033[K[" + std::to_string(m_fileIndex + 1) + count + "] " + m_name +
+                             ": page " + std::to_string(page) + "/" + std::to_string(m_pageCount) +
+                             ", " + rate + " MB/s";
     std::fputs(line.c_str(), m_out);
     std::fflush(m_out);
     m_drawn = true;

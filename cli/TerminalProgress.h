@@ -10,7 +10,7 @@
 namespace plexifold::cli {
 
 // Shows the run on a terminal as one line that is redrawn in place:
-// "[3/12] doc.tif: page 5/40, 212.4 MB/s".
+// "[3/12] doc.tif: page 5/40, 212.4 MB/s"; "[3] ..." when the number of files is not known (0).
 class TerminalProgress : public SplitProgress {
 public:
     TerminalProgress(std::FILE* out, std::size_t fileCount);

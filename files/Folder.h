@@ -15,8 +15,11 @@ bool IsFolder(const std::filesystem::path& path);
 
 /// The names of the files in `folder` that the system shows: files, or links to files,
 /// that are not hidden (on Linux, a name starting with "."; on Windows, the hidden or the
-/// system attribute), in the order the system lists them. Nothing when the folder cannot
-/// be listed.
-std::optional<std::vector<std::filesystem::path>> ShownFilesIn(const std::filesystem::path& folder);
+/// system attribute), in the order the system lists them. With `folders`, the names of its
+/// folders that are shown and are no links (on Windows, no reparse points) go there. Nothing
+/// when the folder cannot be listed.
+std::optional<std::vector<std::filesystem::path>>
+ShownFilesIn(const std::filesystem::path& folder,
+             std::vector<std::filesystem::path>* folders = nullptr);
 
 } // namespace plexifold::files

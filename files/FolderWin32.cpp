@@ -1,5 +1,6 @@
 #include "Folder.h"
 
+#include <string_view>
 #include <windows.h>
 
 #include "SystemPath.h"
@@ -19,6 +20,14 @@ bool isShownFile(const std::filesystem::path& folder, const WIN32_FIND_DATAW& fo
     return target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A folder shown that is no link or junction, "." and ".." left out.
+bool isShownFolder(const WIN32_FIND_DATAW& found) {
+    const std::wstring_view name = found.cFileName;
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (found.dwFileAttributes & (Unseen | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+           name != L"." && name != L"..";
+}
+
 } // namespace
 
 bool Exists(const std::filesystem::path& path) {
@@ -31,7 +40,9 @@ bool IsFolder(const std::filesystem::path& path) {
 }
 
 std::optional<std::vector<std::filesystem::path>>
-ShownFilesIn(const std::filesystem::path& folder) {
+ShownFilesIn(const std::filesystem::path& folder, std::vector<std::filesystem::path>* folders) {
+    if (folders)
+        folders->clear();
     WIN32_FIND_DATAW found{};
     const HANDLE search =
         ::FindFirstFileExW(systemPath(folder / L"*", true).c_str(), FindExInfoBasic, &found,
@@ -42,6 +53,8 @@ ShownFilesIn(const std::filesystem::path& folder) {
     do {
         if (isShownFile(folder, found))
             names.emplace_back(found.cFileName);
+        else if (folders && isShownFolder(found))
+            folders->emplace_back(found.cFileName);
     } while (::FindNextFileW(search, &found));
     const DWORD ended = ::GetLastError();
     ::FindClose(search);

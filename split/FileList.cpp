@@ -31,6 +31,13 @@ void sortWithoutCase(std::vector<Listed>& listed) {
     });
 }
 
+void takeSorted(std::vector<Listed>& listed, std::vector<fs::path>& names) {
+    sortWithoutCase(listed);
+    names.clear();
+    for (Listed& entry : listed)
+        names.push_back(std::move(entry.name));
+}
+
 // The working folder, or "" when it has gone.
 fs::path workingFolder() {
     std::error_code error;
@@ -86,20 +93,34 @@ fs::path FileList::filePath(int index) const {
 }
 
 bool FileList::read(const fs::path& folder, std::vector<fs::path>& names) const {
-    const auto shown = files::ShownFilesIn(folder);
+    return ListFolder(folder, m_pattern, names);
+}
+
+bool FileNameMatches(const fs::path& name, const std::string& pattern) {
+    const std::u32string folded = FoldedName(name);
+    return std::ranges::any_of(foldedPatterns(pattern),
+                               [&](const auto& p) { return WildcardMatch(folded, p); });
+}
+
+bool ListFolder(const fs::path& folder, const std::string& pattern, std::vector<fs::path>& files,
+                std::vector<fs::path>* subfolders) {
+    const auto shown = files::ShownFilesIn(folder, subfolders);
     if (!shown)
         return false;
-    const std::vector<std::u32string> patterns = foldedPatterns(m_pattern);
+    const std::vector<std::u32string> patterns = foldedPatterns(pattern);
     std::vector<Listed> listed;
     for (const fs::path& name : *shown) {
         std::u32string folded = FoldedName(name);
         if (std::ranges::any_of(patterns, [&](const auto& p) { return WildcardMatch(folded, p); }))
             listed.push_back({std::move(folded), name});
     }
-    sortWithoutCase(listed);
-    names.clear();
-    for (Listed& entry : listed)
-        names.push_back(std::move(entry.name));
+    takeSorted(listed, files);
+    if (subfolders) {
+        std::vector<Listed> folders;
+        for (fs::path& name : *subfolders)
+            folders.push_back({FoldedName(name), std::move(name)});
+        takeSorted(folders, *subfolders);
+    }
     return true;
 }
 

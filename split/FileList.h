@@ -47,4 +47,15 @@ private:
     std::vector<std::filesystem::path> m_names;
 };
 
+/// Whether the file name `name` matches `pattern` as FileList matches it.
+bool FileNameMatches(const std::filesystem::path& name, const std::string& pattern);
+
+/// Lists `folder` as FileList does: into `files` the names of its regular files that match
+/// `pattern`, and into `subfolders` (when given) the names of its folders that are neither
+/// hidden nor symbolic links, each sorted without regard to case. False when the folder
+/// cannot be read.
+bool ListFolder(const std::filesystem::path& folder, const std::string& pattern,
+                std::vector<std::filesystem::path>& files,
+                std::vector<std::filesystem::path>* subfolders = nullptr);
+
 } // namespace plexifold

@@ -4,9 +4,9 @@
 #include <new>
 #include <stdexcept>
 
+#include "OutputTree.h"
 #include "PageImageDocument.h"
 #include "PageNaming.h"
-#include "PageOutputs.h"
 #include "PathText.h"
 #include "TiffError.h"
 #include "WrittenPage.h"
@@ -94,11 +94,13 @@ PageRun::~PageRun() {
         m_tail.wait();
 }
 
-bool PageRun::run(const std::atomic<bool>* stopRequested, const RunFiles* runFiles) {
+bool PageRun::run(const std::vector<std::int32_t>& pages, const std::atomic<bool>* stopRequested,
+                  const RunFiles* runFiles) {
     m_stopRequested = stopRequested;
     m_runFiles = runFiles;
     m_progress.begin(m_total);
-    for (std::int32_t i = 0; i < m_total; ++i) {
+    for (const std::int32_t page : pages) {
+        const std::int32_t i = page - 1;
         if (stopRequested && stopRequested->load())
             return stop("stopped before page " + std::to_string(i + 1));
         m_progress.page(progressText(m_path, i + 1, m_total), i + 1);
@@ -143,6 +145,41 @@ std::unique_ptr<PageRun::Work> PageRun::head(std::int32_t index) {
     return m_mode == Mode::Split ? splitHead(index) : checkHead(index);
 }
 
+// Makes the page files' folder under the output folder, once per file.
+void PageRun::makeFolder() {
+    if (m_options.outputRoot.empty() || m_options.dryRun)
+        return;
+    if (!m_folderError) {
+        m_folderError.emplace();
+        try {
+            files::makeFoldersBeneath(m_options.outputRoot, m_options.outputSubfolder);
+        } catch (const std::exception& error) {
+            *m_folderError = error.what();
+        }
+    }
+    if (!m_folderError->empty())
+        throw std::runtime_error(*m_folderError);
+}
+
+// True when the page is not to be written: a page file there already is kept (and recorded
+// so), or stops the page with the reason thrown.
+bool PageRun::settleExisting(Work& work) {
+    const std::filesystem::path& target = work.record.path;
+    const files::ExistingFile existing = files::existingFileAt(target);
+    const IfExists rule = m_options.ifExists;
+    if (existing.kind == files::ExistingFile::Link && !m_options.outputRoot.empty())
+        throw std::invalid_argument(files::Utf8Of(target) + " is a symbolic link");
+    if (existing.kind == files::ExistingFile::None || rule == IfExists::Replace)
+        return false; // what cannot be replaced fails as it is written
+    if (existing.kind != files::ExistingFile::Regular)
+        throw std::invalid_argument(files::Utf8Of(target) + " is there and is not a file");
+    if (rule == IfExists::Fail)
+        throw std::invalid_argument(files::Utf8Of(target) + " is there already");
+    work.record.kept = true;
+    work.record.bytes = existing.bytes;
+    return true;
+}
+
 // Null when the page was given up on a stop request: it is neither written nor failed.
 std::unique_ptr<PageRun::Work> PageRun::splitHead(std::int32_t index) {
     auto work = std::make_unique<Work>();
@@ -152,6 +189,9 @@ std::unique_ptr<PageRun::Work> PageRun::splitHead(std::int32_t index) {
         guarded(
             [&] {
                 work->record.path = target(index);
+                makeFolder();
+                if (settleExisting(*work) || m_options.dryRun)
+                    return;
                 const SaveChecks checks{m_options.verify,
                                         m_options.checksums ? &work->record.sha256 : nullptr};
                 written =
@@ -205,7 +245,9 @@ void PageRun::record(Work& work) {
         ++m_outcome.pagesFailed;
         return;
     }
-    if (m_mode == Mode::Split) {
+    if (m_mode == Mode::Split && work.record.kept) {
+        ++m_outcome.pagesKept;
+    } else if (m_mode == Mode::Split) {
         ++m_outcome.pagesWritten;
         m_outcome.bytesWritten += work.record.bytes;
         m_outcome.warnings.insert(m_outcome.warnings.end(), work.warnings.begin(),

@@ -6,6 +6,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,10 @@ public:
     static constexpr const char* NameTooLong =
         "its file name would be longer than the system allows";
 
-    /// Every page in turn; false when one failed or the stop came first. A page whose file
-    /// would replace one that `runFiles` holds fails.
-    bool run(const std::atomic<bool>* stopRequested, const RunFiles* runFiles);
+    /// The `pages` (from 1) in turn; false when one failed or the stop came first. A page
+    /// whose file would replace one that `runFiles` holds fails.
+    bool run(const std::vector<std::int32_t>& pages, const std::atomic<bool>* stopRequested,
+             const RunFiles* runFiles);
 
 private:
     struct Work;
@@ -49,6 +51,8 @@ private:
     void record(Work& work);
     bool stop(const std::string& where);
     std::filesystem::path target(std::int32_t index) const;
+    void makeFolder();
+    bool settleExisting(Work& work);
 
     const std::filesystem::path& m_path;
     const imaging::PageImageDocument& m_document;
@@ -61,7 +65,8 @@ private:
     const RunFiles* m_runFiles = nullptr;
     bool m_beside = false; // tails run beside the next head
     std::vector<std::string> m_failures;
-    std::unique_ptr<Work> m_pending; // a page whose tail runs
+    std::optional<std::string> m_folderError; // set once the pages' folder was made or refused
+    std::unique_ptr<Work> m_pending;          // a page whose tail runs
     std::future<void> m_tail;
 };
 

@@ -5,7 +5,6 @@
 
 #include "PageImageDocument.h"
 #include "PageNaming.h"
-#include "PageOutputs.h"
 #include "PageRun.h"
 
 namespace plexifold {
@@ -23,12 +22,16 @@ bool runPages(const std::filesystem::path& path, SplitProgress& progress, SplitO
             result.reason = document.errorText();
             return false;
         }
-        if (document.PageCount() <= 0) {
+        result.pageCount = document.PageCount();
+        if (result.pageCount <= 0) {
             result.reason = "the file has no pages";
             return false;
         }
+        std::vector<std::int32_t> pages;
+        if (!options.pages.resolve(result.pageCount, pages, result.reason))
+            return false;
         return PageRun(path, document, progress, result, options, mode)
-            .run(stopRequested, runFiles);
+            .run(pages, stopRequested, runFiles);
     } catch (const std::exception& error) {
         result.reason = error.what();
     } catch (...) {
@@ -69,8 +72,10 @@ bool SplitFile(const std::filesystem::path& path, SplitProgress& progress, Split
 
 std::filesystem::path PagePathOf(const SplitOptions& options, const std::filesystem::path& source,
                                  std::int32_t total, std::int32_t page) {
-    return options.names ? options.names->pagePath(source, total, page)
-                         : PageFilePath(source, total, page);
+    const std::filesystem::path name = options.name.fileName(source, total, page);
+    if (options.outputRoot.empty())
+        return FolderOf(source).native() + name.native(); // as PageFilePath
+    return options.outputRoot / options.outputSubfolder / name;
 }
 
 bool CheckFile(const std::filesystem::path& path, SplitProgress& progress, SplitOutcome& outcome,

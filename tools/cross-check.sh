@@ -4,7 +4,8 @@
 # byte-identical page files and manifests, and their --check of them prints the same
 # (paths apart). Then runs
 # the Windows program on a folder named in other scripts and on a file deeper than 260
-# characters. The fixtures are the fuzz seed corpus (both byte orders, BigTIFF, EXIF,
+# characters, and with the options for archives (--files-from, -o, --pages, --name, --json).
+# The fixtures are the fuzz seed corpus (both byte orders, BigTIFF, EXIF,
 # GPS, ICC, XMP, SubIFDs, old-style JPEG, looping chains) and a file whose second page
 # fails. The caller sets Wine up (tools/wine-env.sh).
 # Usage: tools/cross-check.sh LINUX_PLEXIFOLD_SPLIT WINDOWS_PLEXIFOLD_SPLIT_EXE
@@ -97,5 +98,28 @@ if [ "$status" != 0 ] || ! pages_match "$deep"; then
     echo "cross-check: a file deeper than 260 characters: exit status $status" >&2
     cat "$work/stderr" >&2
     failed=1
+fi
+# The options for archives: a UTF-8 list, pages mirrored under an output folder, a page list
+# and a name template, results as JSON; the same pages and the same records (but for the
+# time and the separators) from both.
+(cd "$work" && ls fixtures/*.tif && echo "Überweisungen 2026 日本/none-le.tif") >"$work/list.txt"
+archive_run() { # archive_run OUT PROGRAM...: the exit status, the records in $work/OUT.jsonl
+    local out=$1 status=0
+    shift
+    (cd "$work" && "$@" --json --files-from list.txt -o "$out" --pages 1,-1 \
+        --name '{stem}-{page}.{ext}' >"$out.jsonl") 2>"$work/stderr" || status=$?
+    jq -c 'del(.seconds) | walk(if type == "string" then gsub("\\\\"; "/") else . end)' \
+        "$work/$out.jsonl" | sed "s|\"$out/|\"OUT/|g" >"$work/$out.records"
+    echo "$status"
+}
+linux_status=$(archive_run out-linux "$linux")
+windows_status=$(archive_run out-windows wine "$windows")
+if [ "$linux_status" != "$windows_status" ] || ! diff -r "$work/out-linux" "$work/out-windows" >&2 ||
+    ! diff "$work/out-linux.records" "$work/out-windows.records" >&2; then
+    echo "cross-check: the archive options differ: exit status Linux $linux_status, Windows $windows_status" >&2
+    failed=1
+else
+    echo "cross-check: the archive options: $(wc -l <"$work/out-linux.records") records and" \
+        "$(find "$work/out-linux" -type f | wc -l) page files alike"
 fi
 exit "$failed"

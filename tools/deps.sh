@@ -4,11 +4,12 @@
 set -euo pipefail
 
 if [ "${1:-}" = windows ]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev wine64 wine
-              fonts-wine nsis zip unzip)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev nlohmann-json3-dev
+              wine64 wine fonts-wine nsis zip unzip)
 else
     packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-              libtiff-dev libtiff-tools libcli11-dev libgtest-dev libssl-dev clang libclang-rt-14-dev
+              libtiff-dev libtiff-tools libcli11-dev nlohmann-json3-dev libgtest-dev libssl-dev
+              clang libclang-rt-14-dev
               xvfb xdotool openbox x11-utils
               scdoc dpkg-dev file lintian appstream desktop-file-utils)
     # The Windows installer, the portable zip and their check.

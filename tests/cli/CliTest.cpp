@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "ChildProcess.h"
 #include "HardeningPaths.h"
@@ -35,13 +39,19 @@ TEST(Cli, AnswersHelpVersionAndUsageErrors) {
     };
     for (const Case& c :
          {Case{{"--help"}, 0, "Usage: plexifold-split [options] PATH..."},
-          Case{{"-h", "x.tif"}, 0, "  -n, --dry-run       print the page files"},
+          Case{{"-h", "x.tif"}, 0, "  -n, --dry-run         print the page files"},
           Case{{"--version"}, 0, "plexifold-split 1.00\n"}, Case{{}, 2, "no file or folder given"},
           Case{{"--quiet", "-n"}, 2, "plexifold-split: no file or folder given\n"},
           Case{{"--frobnicate", "x.tif"}, 2, "unknown option '--frobnicate'"},
           Case{{"x.tif", "-z"}, 2, "unknown option '-z'\nTry 'plexifold-split --help'."},
           Case{{"--", "--version"}, 1, "--version: no such file or folder"},
-          Case{{"-"}, 1, "plexifold-split: -: no such file or folder"}}) {
+          Case{{"-"}, 1, "plexifold-split: -: no such file or folder"},
+          Case{{"--name", "{stem}.tif", "x.tif"}, 2, "has no {page}"},
+          Case{{"--name", "a/{page}", "x.tif"}, 2, "holds a folder separator"},
+          Case{{"--pages", "0", "x.tif"}, 2, "the page list '0' does not read"},
+          Case{{"--shard", "4/4", "x.tif"}, 2, "is not K/N"},
+          Case{{"--if-exists", "keep", "x.tif"}, 2, "keep"}, Case{{"-j", "0", "x.tif"}, 2, "jobs"},
+          Case{{"--files-from", "/nonexistent/list"}, 2, "cannot read the list"}}) {
         const ChildResult run = runCli(c.arguments);
         EXPECT_EQ(run.exitCode, c.status) << c.expected;
         EXPECT_TRUE(contains(run.out + run.err, c.expected)) << run.out << run.err;
@@ -117,26 +127,76 @@ TEST_F(CliFolder, MissingPathFailsAndTheRestIsSplit) {
     EXPECT_TRUE(contains(run.out, "2 files, 3 pages written, 1 failed")) << run.out;
 }
 
+// A second run in the same folder takes the page files for outputs and writes nothing.
+TEST_F(CliFolder, RerunInPlaceLeavesPageFilesAlone) {
+    ASSERT_EQ(runCli({path("a.tif"), path("B.TIFF")}).exitCode, 0);
+    const ChildResult again = runCli({"--json", "--if-exists", "skip", m_dir.path().string()});
+    EXPECT_EQ(again.exitCode, 1); // bad.tif
+    EXPECT_TRUE(contains(again.out, "\"status\":\"skipped\"")) << again.out;
+    EXPECT_TRUE(contains(again.out, "\"output\":15,\"pages_written\":0,\"pages_kept\":15"))
+        << again.out;
+    EXPECT_EQ(files().size(), 5u + 15u);
+}
+
+// Ctrl-C and SIGTERM (what job engines send) stop alike after the page in work.
 TEST(CliInterrupt, StopsAfterThePageInWork) {
-    TempFolder dir;
-    const std::string source = dir.file("long.tif");
-    writeMultipageTiff(source, 3000);
-    ChildProcess child({kSplitBinary, source});
-    child.start();
-    ASSERT_TRUE(waitWhileRunning(
-        child, [&] { return fs::exists(dir.path() / "long_page_0001.tif"); }, 30000))
-        << "the run ended before the interrupt";
-    child.interrupt();
-    const ChildResult run = child.finish();
-    EXPECT_EQ(run.exitCode, 130);
-    const std::vector<std::string> pages = dir.names();
-    EXPECT_LT(pages.size(), 3001u);
-    for (const std::string& page : pages) {
-        ASSERT_FALSE(page.starts_with('.')) << "temporary file left: " << page;
-        if (page != "long.tif") {
-            EXPECT_TRUE(isSinglePageTiff(dir.file(page))) << page;
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        TempFolder dir;
+        const std::string source = dir.file("long.tif");
+        writeMultipageTiff(source, 3000);
+        ChildProcess child({kSplitBinary, "--json", source});
+        child.start();
+        ASSERT_TRUE(waitWhileRunning(
+            child, [&] { return fs::exists(dir.path() / "long_page_0001.tif"); }, 30000))
+            << "the run ended before the signal";
+        child.interrupt(signal);
+        const ChildResult run = child.finish();
+        EXPECT_EQ(run.exitCode, status);
+        EXPECT_TRUE(contains(run.out, "\"status\":\"partial\"")) << run.out;
+        const std::vector<std::string> pages = dir.names();
+        EXPECT_LT(pages.size(), 3001u);
+        for (const std::string& page : pages) {
+            ASSERT_FALSE(page.starts_with('.')) << "temporary file left: " << page;
+            if (page != "long.tif") {
+                EXPECT_TRUE(isSinglePageTiff(dir.file(page))) << page;
+            }
         }
     }
+}
+
+// One record per input and a summary, each a line of JSON; a name that is not UTF-8 keeps
+// its bytes.
+TEST_F(CliFolder, JsonRecordsEveryInputAndSumsUp) {
+    writeMultipageTiff(path("caf\xE9.tif"), 2);
+    const ChildResult run = runCli({"--json", m_dir.path().string(), path("gone.tif")});
+    EXPECT_EQ(run.exitCode, 1);
+    std::vector<nlohmann::json> records;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+        records.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(records.size(), 6u) << run.out;
+    std::map<std::string, nlohmann::json> byName;
+    for (const auto& record : records)
+        if (record["type"] == "file")
+            byName[fs::path(record["path"].get<std::string>()).filename().string()] = record;
+    EXPECT_EQ(byName["a.tif"]["status"], "split");
+    EXPECT_EQ(byName["a.tif"]["files"].size(), 3u);
+    EXPECT_EQ(byName["a.tif"]["files"][2]["path"], path("a_page_3.tif"));
+    EXPECT_EQ(byName["bad.tif"]["status"], "failed");
+    EXPECT_EQ(byName["bad.tif"]["reason"], "not a TIFF file");
+    EXPECT_EQ(byName["gone.tif"]["status"], "failed");
+    const nlohmann::json& odd = byName["caf\xEF\xBF\xBD.tif"];
+    EXPECT_EQ(odd["status"], "split");
+    const std::string bytes = odd["path_bytes"]; // base64 of the path's own bytes
+    EXPECT_EQ(bytes.size(), (path("caf\xE9.tif").size() + 2) / 3 * 4);
+    EXPECT_FALSE(byName["a.tif"].contains("path_bytes"));
+    const nlohmann::json& summary = records.back();
+    EXPECT_EQ(summary["type"], "summary");
+    EXPECT_EQ(summary["schema"], 1);
+    EXPECT_EQ(summary["split"], 3);
+    EXPECT_EQ(summary["failed"], 2);
+    EXPECT_EQ(summary["pages_written"], 17);
+    EXPECT_TRUE(contains(run.err, "bad.tif: not a TIFF file"));
 }
 
 } // namespace

@@ -78,9 +78,9 @@ void ChildProcess::start() {
         execChild(argv.data());
 }
 
-void ChildProcess::interrupt() {
+void ChildProcess::interrupt(int signal) {
     if (m_pid > 0 && !m_reaped)
-        ::kill(m_pid, SIGINT);
+        ::kill(m_pid, signal);
 }
 
 bool ChildProcess::running() {

@@ -33,8 +33,8 @@ public:
     void setFileSizeLimit(std::uint64_t bytes) { m_fileSizeLimit = bytes; }
 
     void start();
-    /// Sends the child SIGINT, as Ctrl-C in its terminal would.
-    void interrupt();
+    /// Sends the child `signal`; SIGINT is what Ctrl-C in its terminal sends.
+    void interrupt(int signal = 2);
     /// True while the child has not ended.
     bool running();
     /// Waits for the end of the child and collects what it printed.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "NameTemplate.h"
 #include "PageNaming.h"
 #include "PathText.h"
 
@@ -88,6 +91,58 @@ TEST(PageFilePath, BuildsEachPageName) {
          })
         EXPECT_EQ(files::Utf8Of(PageFilePath(files::PathFromUtf8(c.path), c.total, c.page)),
                   c.name);
+}
+
+} // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The default gives today's names; a template needs {page} and no folder.
+TEST(NameTemplate, NamesPagesAndRefusesWhatCannotName) {
+    struct Case {
+        const char* text; // nullptr: the default
+        const char* source;
+        std::int32_t total;
+        std::int32_t page;
+        const char* name; // nullptr: a usage error
+    };
+    for (const Case& c : {
+             Case{nullptr, "/s/a.b.tiff", 3, 1, "a_page_1.b.tiff"},
+             Case{nullptr, "/s/doc.tif", 12, 3, "doc_page_03.tif"},
+             Case{nullptr, "/s/scan", 100, 7, "scan_page_007"},
+             Case{nullptr, "/s/日本.TIFF", 9, 9, "日本_page_9.TIFF"},
+             Case{"{stem}-{page}of{pages}.{ext}", "/s/fax.tif", 10, 2, "fax-02of10.tif"},
+             Case{"p{page}.{ext}", "/s/x", 2, 1, "p1"},
+             Case{"{stem}.{ext}{page}", "/s/a.tif", 1, 1, "a.tif1"},
+             Case{"[{page}] {stem} (x+).{ext}", "/s/a b.tiff", 3, 2, "[2] a b (x+).tiff"},
+             Case{"{stem}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"sub/{page}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"sub\\{page}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"{page}{nope}.tif", "/s/a.tif", 1, 1, nullptr},
+             Case{"{page", "/s/a.tif", 1, 1, nullptr},
+         }) {
+        std::string error;
+        const std::optional<NameTemplate> name =
+            c.text ? NameTemplate::parse(c.text, error) : NameTemplate();
+        ASSERT_EQ(name.has_value(), c.name != nullptr) << (c.text ? c.text : "default");
+        if (name) {
+            const fs::path source = files::PathFromUtf8(c.source);
+            const fs::path page = name->fileName(source, c.total, c.page);
+            EXPECT_EQ(files::Utf8Of(page), c.name);
+            // Read backwards, the name gives its source and page again, when it holds the stem.
+            const std::vector<PageGuess> guesses = name->guess(FolderOf(source) / page);
+            EXPECT_EQ(std::ranges::count_if(guesses,
+                                            [&](const PageGuess& g) {
+                                                return g.source == source && g.page == c.page;
+                                            }),
+                      name->text().find("{stem}") != std::string::npos && c.source[3] != 'x')
+                << c.name;
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
 }
 
 } // namespace
