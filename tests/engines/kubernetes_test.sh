@@ -31,7 +31,7 @@ for ((index = 0; index < completions; index++)); do
     (cd "$archive" && PATH=$work/bin:$PATH JOB_COMPLETION_INDEX=$index sh -c "$command") ||
         { echo "pod $index failed: $command"; exit 1; }
 done
-records=$(find "$out/records" -name '*.jsonl' | paste -sd, -)
 mv "$out/records" "$work/records"
+records=$(find "$work/records" -name '*.jsonl' | paste -sd, -)
 rm -f "$archive/list.txt"
 python3 "$here/check_runs.py" --cover "$archive" "$out" "$work/reference" "$records"

@@ -12,6 +12,7 @@ done
 [ "$(id -u)" -eq 0 ] || { echo "a cluster of its own needs root"; exit 77; }
 
 work=$(mktemp -d)
+chmod 755 "$work" # the cluster's munged runs as munge
 cluster=$work/cluster
 trap '"$here/slurm_cluster.sh" stop "$cluster"; rm -rf "$work"' EXIT
 "$here/slurm_cluster.sh" start "$cluster"
