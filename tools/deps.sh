@@ -14,6 +14,8 @@ else
               scdoc dpkg-dev file lintian appstream desktop-file-utils)
     # The Windows installer, the portable zip and their check.
     packages+=(nsis zip unzip)
+    # The engines that the command line is tested under: GNU parallel and a Slurm cluster.
+    packages+=(parallel slurm-wlm munge)
 fi
 
 missing=()

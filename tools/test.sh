@@ -29,4 +29,4 @@ BUILD_DIR=build-asan tools/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLEXIFOLD_SANITIZ
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure --parallel "$jobs"
+    ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --label-exclude engines
