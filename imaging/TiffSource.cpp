@@ -85,7 +85,8 @@ bool TiffSource::readValue(const TiffEntry& entry, std::uint64_t skip, std::uint
     if (isInline(entry)) {
         if (skip + length > entry.field.size())
             return false;
-        std::memcpy(out, entry.field.data() + skip, length);
+        if (length > 0) // an empty value may come with no buffer at all
+            std::memcpy(out, entry.field.data() + skip, length);
         return true;
     }
     return readAt(valueOffset(entry) + skip, out, length);

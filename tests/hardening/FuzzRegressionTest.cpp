@@ -31,4 +31,13 @@ TEST(FuzzRegression, SeedsPassTheChecks) {
     expectCheckedClean(written);
 }
 
+// What the fuzzers once found, kept as they found it.
+TEST(FuzzRegression, FindingsPassTheChecks) {
+    std::vector<fs::path> findings;
+    for (const auto& entry : fs::directory_iterator(PLEXIFOLD_FUZZ_FINDINGS))
+        findings.push_back(entry.path());
+    ASSERT_FALSE(findings.empty());
+    expectCheckedClean(findings);
+}
+
 } // namespace
