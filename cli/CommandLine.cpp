@@ -178,23 +178,4 @@ std::string usageText() {
            "(or a page is missing or differs), 2 usage error, 130 interrupted, 143 terminated.\n";
 }
 
-std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
-                                               std::vector<std::filesystem::path>& missing) {
-    std::vector<std::filesystem::path> found;
-    for (const std::filesystem::path& path : paths) {
-        if (files::IsFolder(path)) {
-            FileList list;
-            list.setPath(path);
-            list.setPattern("*.tif;*.tiff");
-            for (int i = 0; i < list.count(); ++i)
-                found.push_back(list.filePath(i));
-        } else if (files::Exists(path)) {
-            found.push_back(path);
-        } else {
-            missing.push_back(path);
-        }
-    }
-    return found;
-}
-
 } // namespace plexifold::cli

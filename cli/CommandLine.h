@@ -36,9 +36,4 @@ bool parseCommandLine(const std::vector<std::filesystem::path>& arguments, Optio
 /// The text --help prints.
 std::string usageText();
 
-/// The files named by `paths`: a file as given, a folder's "*.tif;*.tiff" files as
-/// the window lists them. A path that is neither goes to `missing`.
-std::vector<std::filesystem::path> expandPaths(const std::vector<std::filesystem::path>& paths,
-                                               std::vector<std::filesystem::path>& missing);
-
 } // namespace plexifold::cli

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "FileBytes.h"
+#include "FileSources.h"
 #include "TempFolder.h"
 
 namespace plexifold::test {
@@ -11,17 +12,17 @@ namespace fs = std::filesystem;
 
 // A folder given is split by its *.tif and *.tiff files, also past the classic limit of
 // 260 characters.
-TEST(ExpandPaths, ListsTheTiffFilesOfAFolderOfAnyLength) {
+TEST(FolderSource, ListsTheTiffFilesOfAFolderOfAnyLength) {
     TempFolder base;
     for (const fs::path& folder : {base.path() / "short", longFolderIn(base.path())}) {
         fs::create_directories(folder);
         for (const char* name : {"b.TIFF", "a.tif", "notes.txt"})
             writeFileBytes(folder / name, {'x'});
-        std::vector<fs::path> missing;
-        EXPECT_EQ(
-            cli::expandPaths({folder, folder / "gone.tif", folder / "notes.txt"}, missing),
-            (std::vector<fs::path>{folder / "a.tif", folder / "b.TIFF", folder / "notes.txt"}));
-        EXPECT_EQ(missing, std::vector<fs::path>{folder / "gone.tif"});
+        FolderSource source(folder, false);
+        std::vector<fs::path> listed;
+        for (fs::path path; source.next(path);)
+            listed.push_back(path);
+        EXPECT_EQ(listed, (std::vector<fs::path>{folder / "a.tif", folder / "b.TIFF"}));
     }
 }
 
