@@ -134,11 +134,7 @@ bool PageRun::stop(const std::string& where) {
 std::filesystem::path PageRun::target(std::int32_t index) const {
     if (FileTitleOf(m_path).empty())
         throw std::length_error(NameTooLong);
-    std::filesystem::path page = PagePathOf(m_options, m_path, m_total, index + 1);
-    if (m_mode == Mode::Split && m_runFiles && m_runFiles->holds(page))
-        throw std::invalid_argument(files::Utf8Of(FileTitleOf(page)) +
-                                    " is one of the files being split");
-    return page;
+    return PagePathOf(m_options, m_path, m_total, index + 1);
 }
 
 std::unique_ptr<PageRun::Work> PageRun::head(std::int32_t index) {
@@ -169,7 +165,13 @@ bool PageRun::settleExisting(Work& work) {
     const IfExists rule = m_options.ifExists;
     if (existing.kind == files::ExistingFile::Link && !m_options.outputRoot.empty())
         throw std::invalid_argument(files::Utf8Of(target) + " is a symbolic link");
-    if (existing.kind == files::ExistingFile::None || rule == IfExists::Replace)
+    if (existing.kind == files::ExistingFile::None)
+        return false;
+    // Only a file that is there can be one of the run's, and only replacing it would lose it.
+    if (rule == IfExists::Replace && m_runFiles && m_runFiles->holds(target))
+        throw std::invalid_argument(files::Utf8Of(FileTitleOf(target)) +
+                                    " is one of the files being split");
+    if (rule == IfExists::Replace)
         return false; // what cannot be replaced fails as it is written
     if (existing.kind != files::ExistingFile::Regular)
         throw std::invalid_argument(files::Utf8Of(target) + " is there and is not a file");
