@@ -44,15 +44,6 @@ fs::path workingFolder() {
     return fs::current_path(error);
 }
 
-// Absolute and without "." and ".." steps; a separator at the end only for a root.
-fs::path heldForm(const fs::path& folder) {
-    std::error_code error;
-    fs::path held = fs::absolute(folder, error).lexically_normal();
-    if (!held.has_filename() && held != held.root_path())
-        held = held.parent_path();
-    return held;
-}
-
 } // namespace
 
 FileList::FileList() : m_path(workingFolder()) {}
@@ -67,7 +58,7 @@ void FileList::setPattern(const std::string& pattern) {
 bool FileList::setPath(const fs::path& folder) {
     if (folder.empty())
         return false;
-    const fs::path held = heldForm(folder);
+    const fs::path held = HeldFolderForm(folder);
     std::vector<fs::path> names;
     if (held.empty() || !files::IsFolder(held) || !read(held, names))
         return false;
@@ -122,6 +113,14 @@ bool ListFolder(const fs::path& folder, const std::string& pattern, std::vector<
         takeSorted(folders, *subfolders);
     }
     return true;
+}
+
+fs::path HeldFolderForm(const fs::path& folder) {
+    std::error_code error;
+    fs::path held = fs::absolute(folder, error).lexically_normal();
+    if (!held.has_filename() && held != held.root_path())
+        held = held.parent_path();
+    return held;
 }
 
 } // namespace plexifold

@@ -9,6 +9,10 @@ namespace plexifold {
 /// The files a folder offers for splitting.
 inline constexpr const char* kTiffPattern = "*.tif;*.tiff";
 
+/// `folder` absolute and without "." and ".." steps, with a separator at the end only for a
+/// root: the form in which a listing holds its folder.
+std::filesystem::path HeldFolderForm(const std::filesystem::path& folder);
+
 // The names of one folder's files that match a pattern such as "*.tif;*.tiff":
 // its own regular files only, hidden ones left out, each once, sorted without
 // regard to case. The disk is read only when the pattern or the folder is set.

@@ -9,17 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPattern = "*.tif;*.tiff";
-
-// Absolute and without "." and ".." steps, as the folder listing holds its folder.
-fs::path absoluteFolder(const fs::path& folder) {
-    std::error_code error;
-    fs::path held = fs::absolute(folder, error).lexically_normal();
-    if (!held.has_filename() && held != held.root_path())
-        held = held.parent_path();
-    return held;
-}
-
 // Whether two paths name one file, also when one is not there.
 bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code error;
@@ -38,7 +27,7 @@ struct FolderSource::Level {
 };
 
 FolderSource::FolderSource(const fs::path& folder, bool recursive)
-    : m_root(absoluteFolder(folder)), m_recursive(recursive) {}
+    : m_root(HeldFolderForm(folder)), m_recursive(recursive) {}
 
 FolderSource::~FolderSource() = default;
 
@@ -70,7 +59,7 @@ bool FolderSource::next(fs::path& path) {
 // cannot be read.
 bool FolderSource::enter(const fs::path& folder, fs::path& path) {
     Level level{folder, {}, {}, 0, 0};
-    if (!ListFolder(folder, kPattern, level.files, m_recursive ? &level.subfolders : nullptr)) {
+    if (!ListFolder(folder, kTiffPattern, level.files, m_recursive ? &level.subfolders : nullptr)) {
         path = folder;
         m_failure = "the folder cannot be read";
         return true;

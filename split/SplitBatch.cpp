@@ -168,7 +168,7 @@ bool SplitBatch::splitEntry(const Entry& entry, const FileSource& files, SplitPr
 bool SplitBatch::isSourceFile(const fs::path& path) {
     std::error_code error;
     return !files::Utf8Of(path.filename()).starts_with('.') && fs::is_regular_file(path, error) &&
-           FileNameMatches(path.filename(), "*.tif;*.tiff");
+           FileNameMatches(path.filename(), kTiffPattern);
 }
 
 bool SplitBatch::isOutput(const Entry& entry, SplitOutcome& outcome) {
